@@ -1,0 +1,117 @@
+#include "zylma/forms/host.h"
+#include "zylma/serial/serial_port.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace zylma::serial {
+
+std::string devicePathForPort(int n) {
+    std::string var = "ZYLMA_COM" + std::to_string(n);
+    if (const char* v = std::getenv(var.c_str()); v && *v) return v;
+    return "/dev/ttyS" + std::to_string(n - 1);
+}
+
+namespace {
+
+class PosixSerialPort final : public SerialPort {
+public:
+    explicit PosixSerialPort(forms::Host& host) : host_(host) {}
+    ~PosixSerialPort() override { close(); }
+
+    bool open(const std::string& device, std::string& error) override {
+        close();
+        int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            error = "el puerto está ocupado por otro programa";
+            ::close(fd);
+            return false;
+        }
+        termios tio{};
+        if (::tcgetattr(fd, &tio) == 0) {
+            ::cfmakeraw(&tio);
+            ::cfsetispeed(&tio, B9600);
+            ::cfsetospeed(&tio, B9600);
+            tio.c_cflag |= CLOCAL | CREAD;
+            tio.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS);
+            tio.c_cflag = (tio.c_cflag & ~CSIZE) | CS8;
+            tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+            tio.c_cc[VMIN] = 0;
+            tio.c_cc[VTIME] = 0;
+            ::tcsetattr(fd, TCSANOW, &tio);
+        }
+        fd_ = fd;
+        device_ = device;
+        watch_ = host_.watchFd(fd_, [this] { readable(); });
+        return true;
+    }
+
+    void close() override {
+        if (fd_ < 0) return;
+        host_.unwatchFd(watch_);
+        ::close(fd_);
+        fd_ = -1;
+    }
+
+    bool isOpen() const override { return fd_ >= 0; }
+    std::string device() const override { return device_; }
+
+    bool write(const std::string& bytes) override {
+        if (fd_ < 0) return false;
+        std::size_t off = 0;
+        while (off < bytes.size()) {
+            ssize_t n = ::write(fd_, bytes.data() + off, bytes.size() - off);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+                report(SerialEvent::TxFull);
+                continue;
+            }
+            if (n <= 0) return false;
+            off += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+private:
+    void readable() {
+        char buf[512];
+        for (;;) {
+            if (fd_ < 0) return;
+            ssize_t n = ::read(fd_, buf, sizeof buf);
+            if (n > 0) {
+                deliver(buf, static_cast<std::size_t>(n));
+                continue;
+            }
+            if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+            // The far end went away (a pty whose other side closed): nothing more will come,
+            // so stop watching rather than spin on a hang-up.
+            if (fd_ >= 0) {
+                host_.unwatchFd(watch_);
+                watch_ = -1;
+            }
+            return;
+        }
+    }
+
+    forms::Host& host_;
+    int fd_ = -1;
+    int watch_ = -1;
+    std::string device_;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialPort> makePosixSerialPort(forms::Host& host) {
+    return std::make_unique<PosixSerialPort>(host);
+}
+
+}  // namespace zylma::serial
