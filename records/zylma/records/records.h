@@ -21,6 +21,8 @@ enum class Status {
     Damaged,   // a field count runs past the record or the file
     TooLong,   // the fields do not fit the record length: nothing written
     IoError,   // open, read, write or rename failed
+    BadNumber, // a record number below 1 or beyond the largest a table may hold: nothing written
+    Taken,     // saveUser: the user number's record holds another user: nothing written
 };
 
 // Message-ready description, e.g. for "No se pudo leer el archivo ...".
@@ -42,7 +44,8 @@ inline constexpr RecordKind RegistroUsuario{"RegistroUsuario", 4, 1000};
 inline constexpr RecordKind RegistroCredenciales{"RegistroCredenciales", 2, 1000};
 
 // Encodes a record into exactly kind.length bytes (zeros after the last field);
-// TooLong when it does not fit. A record with fewer fields than the kind gets empty ones.
+// TooLong when it does not fit. A record with fewer fields than the kind gets empty ones;
+// one with more fields than the kind is TooLong too (the extra fields would be lost).
 Status encodeRecord(const RecordKind& kind, const Record& r, std::string& bytes);
 // Decodes kind.fields fields from the bytes of one record (which may be shorter than the
 // record length at the end of a file): Damaged when a count runs past them.
@@ -75,6 +78,7 @@ private:
     int fd_ = -1;
     bool eof_ = false;
     bool writable_ = false;
+    bool dirty_ = false;  // written since opened: flushed to disk on close
     RecordKind kind_{"", 0, 1};
     std::string path_;
 };
@@ -93,10 +97,16 @@ Status rewriteWhole(const std::string& path, const RecordKind& kind, const Recor
 Status scanTable(const std::string& path, const RecordKind& kind,
                  const std::function<bool(int n, const Record& r)>& visit, int* lastRead = nullptr);
 
-// Keyed saves into tables. Each does its own look-up first.
+// The largest record number a write accepts: the program counts records in a 16-bit integer,
+// and a typed user number of a billion must not make a file of a terabyte.
+inline constexpr int kMaxRecordNumber = 32767;
+
+// Keyed saves into tables. Each does its own look-up first; entries with an empty key are not
+// entries (lists skip them) and never match. A damaged table is reported and left alone.
 // Command table: key field 0; found: rewrite that record; else append after the last record.
 Status saveByName(const std::string& path, const RecordKind& kind, const Record& r, int* savedAt = nullptr);
-// User table: key field 0; found: rewrite it; else write it as record `userNumber`.
+// User table: key field 0; found: rewrite it; else write it as record `userNumber`
+// (BadNumber outside 1..kMaxRecordNumber; Taken when that record holds another user's name).
 Status saveUser(const std::string& path, const Record& r, int userNumber, int* savedAt = nullptr);
 // Equipment list: key fields 0 and 1; found: rewrite in place; else append after the last.
 Status saveEquipo(const std::string& path, const Record& r, int* savedAt = nullptr);
