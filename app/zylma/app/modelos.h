@@ -1,0 +1,48 @@
+// The model units plug into the main window through one table: each unit gives its name as the
+// software record lists it, its model code, the panel it fills and its four procedures. The main
+// window, the link and the command bar dispatch through it and know no model.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zylma::forms { class Frame; }
+
+namespace zylma::app {
+
+class Programa;
+class ZylForPri;
+
+struct ModeloEquipo {
+    // Name as `MuestraEquipo` compares it (exactly, accents included), and the panel frame's name.
+    std::string nombre;
+    std::string panel;
+    // Model code in wire form ("00", "0:") as the answer carries it in characters 5-6.
+    std::string codigo;
+    // Adds the model's own controls to its panel (once, when the main window is built).
+    std::function<void(ZylForPri&, forms::Frame&)> creaPanel;
+    // `CargaConf...`: loads the configuration record into the panel and shows it.
+    std::function<void(Programa&)> cargaConf;
+    // `LeeEquipo...`: called after every kept character of an answer.
+    std::function<void(Programa&)> leeEquipo;
+    // `PreparaEnvio...`: builds the image; false when it refused or built nothing.
+    std::function<bool(Programa&)> preparaEnvio;
+    // `ArmaComando...`: builds `CadenaComando`; false when it built no command.
+    std::function<bool(Programa&)> armaComando;
+};
+
+// Every model unit, in the order the dispatch compares the names.
+class RegistroModelos {
+public:
+    void agrega(ModeloEquipo m) { modelos_.push_back(std::move(m)); }
+    const ModeloEquipo* porNombre(const std::string& nombre) const;
+    const ModeloEquipo* porCodigo(const std::string& codigo) const;
+    const ModeloEquipo* porPanel(const std::string& panel) const;
+    const std::vector<ModeloEquipo>& todos() const { return modelos_; }
+
+private:
+    std::vector<ModeloEquipo> modelos_;
+};
+
+}  // namespace zylma::app

@@ -1,0 +1,29 @@
+// The frame monitor `ZylForMonitor` and the device command table.
+#pragma once
+
+#include "zylma/forms/form.h"
+
+#include <array>
+
+namespace zylma::app {
+
+class Programa;
+
+class ZylForMonitor : public forms::Form {
+public:
+    explicit ZylForMonitor(Programa& p);
+    // ZylTexMon[1] is ZylTexMon01 ... ZylTexMon[8] is ZylTexMon08 (index 0 unused).
+    std::array<forms::TextBox*, 9> ZylTexMon{};
+    forms::ComboBox* ZylComMon;
+    std::array<forms::Button*, 5> ZylCmdMon{};  // [1] "&Grabar" ... [4] "&Comando"
+
+private:
+    Programa& p_;
+};
+
+// Empties the transmission, reception and map boxes; the command text stays.
+void LimpiaMonitor(Programa& p);
+// Loads the five fixed commands from the command table, each followed by "f".
+void CargaComandos(Programa& p);
+
+}  // namespace zylma::app

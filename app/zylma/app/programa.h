@@ -1,0 +1,107 @@
+// The program: owns every window (created on first use) and the module-wide state shared by the
+// main window, the link, the model units and the administration windows. Procedures take it as
+// their one context, so a test builds a fresh program in one line.
+#pragma once
+
+#include "zylma/app/modelos.h"
+#include "zylma/forms/host.h"
+#include "zylma/serial/serial_port.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace zylma::app {
+
+class ZylForPri;
+class ZylForMonitor;
+
+class Programa {
+public:
+    using FabricaPuerto = std::function<std::unique_ptr<serial::SerialPort>()>;
+
+    Programa(forms::Host& host, std::string appFolder, FabricaPuerto fabricaPuerto);
+    ~Programa();
+    Programa(const Programa&) = delete;
+    Programa& operator=(const Programa&) = delete;
+
+    forms::Host& host() const { return host_; }
+    RegistroModelos& modelos() { return modelos_; }
+
+    // Windows, each a single instance created (and loaded) on first use.
+    ZylForPri& pri();
+    ZylForMonitor& monitor();
+    bool priExiste() const { return pri_ != nullptr; }
+    bool monitorExiste() const { return monitor_ != nullptr; }
+
+    // A modal "ZYLMA" message (or another title).
+    int mensaje(const std::string& texto, int estilo = forms::vbOKOnly, const std::string& titulo = "ZYLMA");
+
+    // The serial port of the main window (`MSComm1`).
+    serial::SerialPort& puerto();
+
+    // Opens `MSComm1` on port `NumPuerto`; a port that will not open is reported and the link
+    // stays closed.
+    bool abrePuerto();
+    // Runs at the main window's load before anything else (the port choice hides itself).
+    std::function<void()> alCargarPrincipal;
+
+    // Ends the program, closing every window.
+    void termina(int codigo = 0);
+
+    // ---- module-wide state, under the system's names ----
+    std::string RutaAplicacion;          // application folder, no trailing "/"
+    std::string CarpetaUtilerias = "/Utilerias";
+    std::string RutaArchivo;             // the file about to be opened
+    std::string NivelUsuario = "Ingenieria";
+    std::string ClaseInstalacion;        // first two characters of the installation class
+    int NumPuerto = 1;
+
+    std::string EquipoActual;
+    std::string CodigoEquipo;
+    std::string VersionEquipo;
+    std::array<std::string, 14> ListaModelos{};
+    std::array<int, 9> BanderasRestrictor{};
+    int Reintentos = 0;
+    int ContadorReintentos = 0;
+    std::string CodigoModificador;
+    bool EnvioConEscritura = true;
+    std::string EnviaImagen = "0";
+    std::string Separador = ",";
+    std::string NumeroComando = "0";
+    std::string ValorComando = "0";
+    std::string IndiceComando;
+    std::string ParametroSelvarindo;
+
+    // The link.
+    std::string ComandoSerie;
+    int IndiceEnvio = 1;
+    std::string RespuestaOK;
+    std::string CaracterRecibido;
+    std::string CadenaComando;
+    std::string CadenaAuxiliar, CadenaAuxiliar2;
+
+    // Images.
+    std::string ImagenEnvio, TramaEnvio, MascaraEnvio, TramaRecibida, MapaLectura, UltimaLectura;
+    std::string EstadoCaptura = "Activado";
+    int LecturaEnVivo = 1;
+    std::string ClaveAnterior;
+
+    // The fixed device commands, each the stored text followed by "f".
+    std::string ComandoLectura, ComandoEscritura, ComandoResetFabrica, ComandoVerificar, ComandoColgado;
+
+private:
+    forms::Host& host_;
+    FabricaPuerto fabricaPuerto_;
+    RegistroModelos modelos_;
+    std::unique_ptr<serial::SerialPort> puerto_;
+    std::unique_ptr<ZylForPri> pri_;
+    std::unique_ptr<ZylForMonitor> monitor_;
+};
+
+// A whole number from a record field, or false (never throws): optional sign, digits only.
+bool enteroDeTexto(const std::string& s, long& out);
+
+}  // namespace zylma::app

@@ -1,0 +1,206 @@
+// The event rules of the form layer, one case each, as the code above relies on them.
+#include "zylma/forms/test_host.h"
+
+#include <gtest/gtest.h>
+
+using namespace zylma::forms;
+
+namespace {
+
+struct Fixture : ::testing::Test {
+    TestHost host;
+    Form form{host, "F"};
+    std::vector<std::string> log;
+};
+
+TEST_F(Fixture, SettingTextRunsChangeNestedAndOnlyWhenItChanges) {
+    auto& a = form.add<TextBox>("A");
+    auto& b = form.add<TextBox>("B");
+    a.onChange = [&] {
+        log.push_back("A:" + a.text());
+        b.setText(a.text() + "!");  // nested: B's handler runs before A's assignment returns
+        log.push_back("A done");
+    };
+    b.onChange = [&] { log.push_back("B:" + b.text()); };
+    a.setText("x");
+    a.setText("x");  // same text: nothing runs
+    EXPECT_EQ(log, (std::vector<std::string>{"A:x", "B:x!", "A done"}));
+}
+
+TEST_F(Fixture, TypingRunsChangeOncePerEditAndMaxLengthLimitsTypingOnly) {
+    auto& t = form.add<TextBox>("T");
+    int changes = 0;
+    t.onChange = [&] { ++changes; };
+    t.setMaxLength(3);
+    t.userType("12345");
+    EXPECT_EQ(t.text(), "123");
+    EXPECT_EQ(changes, 3);
+    t.setText("abcdef");  // from code: never cut
+    EXPECT_EQ(t.text(), "abcdef");
+    t.setSelStart(6);
+    t.userType("\b");
+    EXPECT_EQ(t.text(), "abcde");
+    t.userEdit("0123456789");  // a paste is cut to the limit, one change
+    EXPECT_EQ(t.text(), "012");
+}
+
+TEST_F(Fixture, KeyPressCanSwallowATypedCharacter) {
+    auto& t = form.add<TextBox>("T");
+    t.onKeyPress = [](int& k) {
+        if (k < '0' || k > '9') k = 0;
+    };
+    t.userType("1a2é3");
+    EXPECT_EQ(t.text(), "123");
+}
+
+TEST_F(Fixture, MaxLengthCountsCharactersNotBytes) {
+    auto& t = form.add<TextBox>("T");
+    t.setMaxLength(3);
+    t.userType("ééééé");
+    EXPECT_EQ(t.text(), "ééé");
+}
+
+TEST_F(Fixture, CheckBoxValueFromCodeRunsClickOnlyOnChangeIncludingGreyed) {
+    auto& c = form.add<CheckBox>("C");
+    c.onClick = [&] { log.push_back(std::to_string(c.value())); };
+    c.setValue(1);
+    c.setValue(1);
+    c.setValue(2);
+    c.setValue(0);
+    EXPECT_EQ(log, (std::vector<std::string>{"1", "2", "0"}));
+}
+
+TEST_F(Fixture, LeftClickTogglesAfterMouseDownRightPressNeverToggles) {
+    auto& c = form.add<CheckBox>("C");
+    c.onMouseDown = [&](MouseButton b, int) { log.push_back(b == MouseButton::Right ? "down R" : "down L"); };
+    c.onClick = [&] { log.push_back("click " + std::to_string(c.value())); };
+    c.userClick();
+    c.userClick();
+    c.userPress(MouseButton::Right);
+    EXPECT_EQ(c.value(), 0);
+    EXPECT_EQ(log, (std::vector<std::string>{"down L", "click 1", "down L", "click 0", "down R"}));
+    c.setValue(2);
+    log.clear();
+    c.userClick();  // a greyed box becomes checked
+    EXPECT_EQ(c.value(), 1);
+}
+
+TEST_F(Fixture, DisabledOrHiddenControlsTakeNoGestureButCodeStillSets) {
+    auto& frame = form.add<Frame>("Fr");
+    auto& c = form.add<CheckBox>("C", -1, &frame);
+    int clicks = 0;
+    c.onClick = [&] { ++clicks; };
+    frame.setVisible(false);
+    c.userClick();
+    EXPECT_FALSE(c.shown());
+    frame.setVisible(true);
+    c.setEnabled(false);
+    c.userClick();
+    EXPECT_EQ(clicks, 0);
+    c.setValue(1);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(Fixture, ControlArraysKeepTheirOwnIndex) {
+    form.add<TextBox>("Tx", 0);
+    form.add<TextBox>("Tx", 5);
+    ASSERT_NE(form.findAs<TextBox>("Tx", 5), nullptr);
+    EXPECT_EQ(form.findAs<TextBox>("Tx", 5)->index(), 5);
+    EXPECT_EQ(form.find("Tx", 1), nullptr);
+}
+
+TEST_F(Fixture, HiddenMenuAsPopupRunsTheChosenHandlerBeforeReturning) {
+    Menu& m = form.addMenu("mnuComando", "Comando");
+    m.setVisible(false);
+    Menu& enviar = m.addItem("mnuEnviar", "Enviar");
+    enviar.onClick = [&] { log.push_back("enviar"); };
+    host.popupChoices.push_back("mnuEnviar");
+    host.popupMenu(m);
+    log.push_back("after popup");
+    host.popupMenu(m);  // dismissed: nothing runs
+    EXPECT_EQ(log, (std::vector<std::string>{"enviar", "after popup"}));
+}
+
+TEST_F(Fixture, ModalMessageBoxLetsATimerFire) {
+    auto& t = form.add<Timer>("Tm");
+    int fired = 0;
+    t.onTimer = [&] {
+        t.setTimerEnabled(false);  // a handler disables its timer before anything that can wait
+        ++fired;
+    };
+    t.setInterval(500);
+    t.setTimerEnabled(true);
+    host.whileMessage = [&](const TestHost::Message&) {
+        host.advance(600);
+        return 0;
+    };
+    int answer = host.msgBox("Error", vbYesNo, "ZYLMA");
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(answer, vbYes);
+}
+
+TEST_F(Fixture, TimersFireInOrderOnTheVirtualClockAndRestartWhenSet) {
+    auto& a = form.add<Timer>("A");
+    auto& b = form.add<Timer>("B");
+    a.onTimer = [&] { log.push_back("A@" + std::to_string(host.tickCount())); };
+    b.onTimer = [&] {
+        log.push_back("B@" + std::to_string(host.tickCount()));
+        b.setTimerEnabled(false);
+    };
+    a.setInterval(300);
+    a.setTimerEnabled(true);
+    b.setInterval(500);
+    b.setTimerEnabled(true);
+    host.advance(200);
+    a.setInterval(300);  // restarts the count from 200
+    host.advance(700);
+    EXPECT_EQ(log, (std::vector<std::string>{"B@500", "A@500", "A@800"}));
+}
+
+TEST_F(Fixture, FormLoadsOnceAndModalShowReturnsWhenHidden) {
+    int loads = 0;
+    form.onLoad = [&] { ++loads; };
+    host.whileModal = [&](Form& f) {
+        log.push_back("modal " + f.name());
+        f.hide();
+    };
+    form.show(true);
+    log.push_back("returned");
+    form.show();
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(log, (std::vector<std::string>{"modal F", "returned"}));
+    form.unload();
+    EXPECT_FALSE(form.loaded());
+    form.show();
+    EXPECT_EQ(loads, 2);
+}
+
+TEST_F(Fixture, CloseBoxAsksQueryUnloadWhichMayCancel) {
+    bool cancel = true;
+    int unloads = 0;
+    form.onQueryUnload = [&](bool& c) { c = cancel; };
+    form.onUnload = [&] { ++unloads; };
+    form.show();
+    form.userClose();
+    EXPECT_TRUE(form.visible());
+    cancel = false;
+    form.userClose();
+    EXPECT_FALSE(form.visible());
+    EXPECT_EQ(unloads, 1);
+}
+
+TEST_F(Fixture, ComboBoxChoiceSetsTextAndRunsClick) {
+    auto& c = form.add<ComboBox>("Cb");
+    c.addItem("1");
+    c.addItem("2");
+    c.onClick = [&] { log.push_back("click " + c.text()); };
+    c.userSelect(1);
+    c.userSelect(1);
+    EXPECT_EQ(c.text(), "2");
+    EXPECT_EQ(log, (std::vector<std::string>{"click 2"}));
+    c.style = ComboBox::DropDownList;
+    c.userType("x");
+    EXPECT_EQ(c.text(), "2");
+}
+
+}  // namespace
