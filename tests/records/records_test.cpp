@@ -1,0 +1,331 @@
+#include "zylma/records/records.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace zylma::records;
+
+namespace {
+
+// One field as it lies on disk.
+std::string field(const std::string& cp1252) {
+    std::string f;
+    f += static_cast<char>(cp1252.size() & 0xFF);
+    f += static_cast<char>(cp1252.size() >> 8);
+    return f + cp1252;
+}
+
+std::string padded(std::string bytes, size_t length) {
+    bytes.resize(length, '\0');
+    return bytes;
+}
+
+constexpr RecordKind Par{"Par", 2, 50};  // two fields in 50 bytes, as the equipment list
+
+class RecordsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/zylma-records-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        umask(022);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string at(const std::string& name) const { return dir + "/" + name; }
+    void put(const std::string& name, const std::string& bytes) const {
+        std::ofstream(at(name), std::ios::binary) << bytes;
+    }
+    std::optional<std::string> get(const std::string& name) const {
+        std::ifstream in(at(name), std::ios::binary);
+        if (!in)
+            return std::nullopt;
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::vector<std::string> names(const std::string& name, const RecordKind& kind, int* last = nullptr,
+                                   Status* status = nullptr) const {
+        std::vector<std::string> out;
+        const Status s = scanTable(at(name), kind, [&](int, const Record& r) {
+            if (!r[0].empty())
+                out.push_back(r[0]);
+            return true;
+        }, last);
+        if (status)
+            *status = s;
+        return out;
+    }
+    std::string dir;
+};
+
+}  // namespace
+
+TEST_F(RecordsTest, RecordFileCases) {
+    enum Op { Read, Write };
+    struct Case {
+        const char* name;
+        std::optional<std::string> onDisk;  // as "T.WCon"; nullopt: no file
+        const char* opened;
+        Op op;
+        int n;
+        Record written;
+        Status want;
+        Record wantRead;
+        bool wantEof;
+        std::optional<std::string> afterwards;  // the file's bytes after; nullopt: no file
+    };
+    const std::string tendro = field("T\xE9ndro") + field("");
+    const std::string two = padded(field("uno") + field("1"), 50) + padded(field("dos") + field("2"), 50);
+    const Case cases[] = {
+        {"empty field reads as empty text", padded(field("") + field("x"), 50), "T.WCon", Read, 1, {},
+         Status::Ok, {"", "x"}, false, padded(field("") + field("x"), 50)},
+        {"accents are Windows-1252 on disk", padded(tendro, 50), "T.WCon", Read, 1, {}, Status::Ok,
+         {"Téndro", ""}, false, padded(tendro, 50)},
+        {"accents written as Windows-1252", std::nullopt, "T.WCon", Write, 1, {"Téndro"}, Status::Ok,
+         {}, false, padded(std::string("\x06\x00" "T\xE9ndro" "\x00\x00", 10), 50)},
+        {"past the end reads empty and sets eof", two, "T.WCon", Read, 3, {}, Status::Ok, {"", ""},
+         true, two},
+        {"a partial last record sets eof", two.substr(0, 55), "T.WCon", Read, 2, {}, Status::Ok,
+         {"dos", ""}, true, two.substr(0, 55)},
+        {"a count past the file is damaged", padded(field("uno"), 50) + "\x30\x00" "ab", "T.WCon",
+         Read, 2, {}, Status::Damaged, {"", ""}, true, std::nullopt},
+        {"a count past the record is damaged, never read from the next", "\x40\x00" + two.substr(2),
+         "T.WCon", Read, 1, {}, Status::Damaged, {"", ""}, false, std::nullopt},
+        {"half a count is damaged", std::string("\x03\x00" "abc" "\x01", 6), "T.WCon", Read, 1, {},
+         Status::Damaged, {"", ""}, true, std::nullopt},
+        {"name found without regard to case", two, "t.Wcon", Read, 2, {}, Status::Ok, {"dos", "2"},
+         false, two},
+        {"missing file is reported and not created", std::nullopt, "T.WCon", Read, 1, {},
+         Status::Missing, {}, false, std::nullopt},
+        {"write keeps the other records", two, "T.WCon", Write, 1, {"UNO", "9"}, Status::Ok, {}, false,
+         padded(field("UNO") + field("9"), 50) + two.substr(50)},
+        {"gap before a new record is zero-filled", padded("z", 10), "T.WCon", Write, 3, {"tres"},
+         Status::Ok, {}, false, padded("z", 100) + padded(field("tres") + field(""), 50)},
+        {"oversized record refused, nothing written", two, "T.WCon", Write, 3,
+         {std::string(40, 'x'), std::string(10, 'y')}, Status::TooLong, {}, false, two},
+        {"more fields than the kind refused", two, "T.WCon", Write, 1, {"a", "b", "c"},
+         Status::TooLong, {}, false, two},
+        {"record number 0 refused", two, "T.WCon", Write, 0, {"a"}, Status::BadNumber, {}, false, two},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(at("T.WCon"));
+        if (c.onDisk)
+            put("T.WCon", *c.onDisk);
+        ArchivoRegistros f;
+        Record r;
+        if (c.op == Read) {
+            const Status opened = f.openRead(at(c.opened), Par);
+            if (opened != Status::Ok) {
+                EXPECT_EQ(opened, c.want);
+            } else {
+                EXPECT_EQ(f.read(c.n, r), c.want);
+                EXPECT_EQ(r, c.wantRead);
+                EXPECT_EQ(f.eof(), c.wantEof);
+            }
+        } else {
+            ASSERT_EQ(f.openWrite(at(c.opened), Par), Status::Ok);
+            EXPECT_EQ(f.write(c.n, c.written), c.want);
+        }
+        f.close();
+        if (c.afterwards) {
+            EXPECT_EQ(get("T.WCon"), c.afterwards);
+        } else if (!c.onDisk) {
+            EXPECT_FALSE(fs::exists(at("T.WCon")));
+        }
+    }
+}
+
+TEST_F(RecordsTest, ScanVisitsThePastTheEndRecordAndStopsAtDamage) {
+    put("C.WCon", padded(field("a"), 50) + padded(field("b"), 50));
+    std::vector<int> seen;
+    int last = -1;
+    EXPECT_EQ(scanTable(at("C.WCon"), Par, [&](int n, const Record&) { seen.push_back(n); return true; },
+                        &last),
+              Status::Ok);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(last, 3);  // N+1: the empty record past the end
+
+    seen.clear();
+    EXPECT_EQ(scanTable(at("C.WCon"), Par, [&](int n, const Record&) { seen.push_back(n); return n < 1; },
+                        &last),
+              Status::Ok);
+    EXPECT_EQ(seen, (std::vector<int>{1}));
+    EXPECT_EQ(last, 1);
+
+    put("D.WCon", padded(field("a"), 50) + padded("\xFF\x00", 50) + padded(field("c"), 50));
+    Status s;
+    EXPECT_EQ(names("D.WCon", Par, &last, &s), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(s, Status::Damaged);
+    EXPECT_EQ(last, 2);
+
+    EXPECT_EQ(names("Falta.WCon", Par, &last, &s), std::vector<std::string>{});
+    EXPECT_EQ(s, Status::Missing);
+    EXPECT_EQ(last, 0);
+    EXPECT_FALSE(fs::exists(at("Falta.WCon")));
+}
+
+TEST_F(RecordsTest, CommandSaveRewritesAFoundNameAndAppendsANewOne) {
+    const std::string path = at("Comandos.WCon");
+    int savedAt = 0;
+    // Missing table: created with record 1.
+    EXPECT_EQ(saveByName(path, RegistroComando, {"Lectura", "R", "01/12/2026"}, &savedAt), Status::Ok);
+    EXPECT_EQ(savedAt, 1);
+    EXPECT_EQ(saveByName(path, RegistroComando, {"Escritura", "W", "01/12/2026"}, &savedAt), Status::Ok);
+    EXPECT_EQ(savedAt, 2);
+    EXPECT_EQ(saveByName(path, RegistroComando, {"Lectura", "RR", "02/12/2026"}, &savedAt), Status::Ok);
+    EXPECT_EQ(savedAt, 1);
+    // The name comparison is exact.
+    EXPECT_EQ(saveByName(path, RegistroComando, {"lectura", "r", ""}, &savedAt), Status::Ok);
+    EXPECT_EQ(savedAt, 3);
+    EXPECT_EQ(fs::file_size(path), 3000u);
+    Record r;
+    ArchivoRegistros f;
+    ASSERT_EQ(f.openRead(path, RegistroComando), Status::Ok);
+    ASSERT_EQ(f.read(1, r), Status::Ok);
+    EXPECT_EQ(r, (Record{"Lectura", "RR", "02/12/2026"}));
+    ASSERT_EQ(f.read(2, r), Status::Ok);
+    EXPECT_EQ(r[1], "W");
+    EXPECT_EQ(f.recordCount(), 3);
+
+    // A damaged table is not written to: the name might have been beyond the damage.
+    put("Malo.WCon", padded(field("x"), 1000) + "\xFF\xFF");
+    const auto before = get("Malo.WCon");
+    EXPECT_EQ(saveByName(at("Malo.WCon"), RegistroComando, {"Nuevo", "N", ""}), Status::Damaged);
+    EXPECT_EQ(get("Malo.WCon"), before);
+}
+
+TEST_F(RecordsTest, UserNumberFivePlacesTheUserAtByte4000AndTheListSkipsTheGap) {
+    const std::string path = at("Usuarios.WCon");
+    int savedAt = 0;
+    ASSERT_EQ(saveUser(path, {"ana", "5", "jefa", "01/12/2026"}, 5, &savedAt), Status::Ok);
+    EXPECT_EQ(savedAt, 5);
+    const auto bytes = get("Usuarios.WCon");
+    ASSERT_TRUE(bytes);
+    ASSERT_EQ(bytes->size(), 5000u);
+    EXPECT_EQ(bytes->substr(0, 4000), std::string(4000, '\0'));
+    EXPECT_EQ(bytes->substr(4000, 5), std::string("\x03\x00" "ana", 5));
+
+    int last = 0;
+    EXPECT_EQ(names("Usuarios.WCon", RegistroUsuario, &last), (std::vector<std::string>{"ana"}));
+    EXPECT_EQ(last, 6);
+
+    // A user found by name is rewritten where it is, whatever number is typed now.
+    ASSERT_EQ(saveUser(path, {"ana", "7", "", ""}, 7, &savedAt), Status::Ok);
+    EXPECT_EQ(savedAt, 5);
+    ASSERT_EQ(saveUser(path, {"luis", "2", "", ""}, 2, &savedAt), Status::Ok);
+    EXPECT_EQ(savedAt, 2);
+    EXPECT_EQ(names("Usuarios.WCon", RegistroUsuario), (std::vector<std::string>{"luis", "ana"}));
+
+    // Numbers that would overwrite another user or make an absurd file are refused.
+    EXPECT_EQ(saveUser(path, {"eva", "5", "", ""}, 5), Status::Taken);
+    EXPECT_EQ(saveUser(path, {"eva", "0", "", ""}, 0), Status::BadNumber);
+    EXPECT_EQ(saveUser(path, {"eva", "", "", ""}, kMaxRecordNumber + 1), Status::BadNumber);
+    EXPECT_EQ(fs::file_size(path), 5000u);
+    EXPECT_EQ(names("Usuarios.WCon", RegistroUsuario), (std::vector<std::string>{"luis", "ana"}));
+}
+
+TEST_F(RecordsTest, EquipmentPairIsRewrittenWhenListedAndAppendedWithoutGapWhenNot) {
+    const std::string path = at("Equipo.WGe");
+    int savedAt = 0;
+    const struct {
+        Record pair;
+        int at;
+    } steps[] = {
+        {{"Fenzo", "0A"}, 1},
+        {{"Fenzo", "0B"}, 2},  // same model, another ID: a second entry
+        {{"Fenzo", "0A"}, 1},  // listed: in place
+        {{"fenzo", "0A"}, 3},  // exact comparison
+    };
+    for (const auto& s : steps) {
+        ASSERT_EQ(saveEquipo(path, s.pair, &savedAt), Status::Ok);
+        EXPECT_EQ(savedAt, s.at) << s.pair[0] << " " << s.pair[1];
+    }
+    EXPECT_EQ(fs::file_size(path), 150u);
+    EXPECT_EQ(saveEquipo(path, {std::string(30, 'M'), std::string(20, 'I')}), Status::TooLong);
+    EXPECT_EQ(fs::file_size(path), 150u);
+}
+
+TEST_F(RecordsTest, RewriteWholeReplacesTheFileAndAFailedWriteLosesNothing) {
+    const std::string path = at("UltEnvio.WCon");
+    put("UltEnvio.WCon", std::string(3000, 'v'));  // longer than one record: the rest must go
+    ASSERT_EQ(rewriteWhole(path, RegistroUltEnvio, {"00", "primera"}), Status::Ok);
+    ASSERT_EQ(rewriteWhole(at("ultenvio.wcon"), RegistroUltEnvio, {"04", "segunda"}), Status::Ok);
+    EXPECT_EQ(fs::file_size(path), 1500u);
+    Record r;
+    ASSERT_EQ(readSingle(path, RegistroUltEnvio, r), Status::Ok);
+    EXPECT_EQ(r[0], "04");
+    EXPECT_EQ(r[1], "segunda");
+    EXPECT_EQ((fs::status(path).permissions() & fs::perms::all), fs::perms(0644));
+
+    // The write of the temporary file fails half way (file size limit): the old file stays.
+    const auto before = get("UltEnvio.WCon");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit lim{700, 700};
+        setrlimit(RLIMIT_FSIZE, &lim);
+        _exit(rewriteWhole(path, RegistroUltEnvio, {"05", "tercera"}) == Status::IoError ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(get("UltEnvio.WCon"), before);
+
+    EXPECT_EQ(rewriteWhole(path, RegistroUltEnvio, {std::string(1500, 'x')}), Status::TooLong);
+    EXPECT_EQ(get("UltEnvio.WCon"), before);
+    EXPECT_EQ(rewriteWhole(at("NoHay/UltEnvio.WCon"), RegistroUltEnvio, {"00"}), Status::Missing);
+
+    // Nothing but the file itself is left in the folder.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir))
+        ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST_F(RecordsTest, CredentialsAreReadableByTheOwnerOnly) {
+    const std::string path = pathCredenciales(dir);
+    put("qaltro6.dll", "");
+    fs::permissions(path, fs::perms(0644));
+    ASSERT_EQ(writeSingle(path, RegistroCredenciales, {"tecnico", "zylma2026"}), Status::Ok);
+    EXPECT_EQ((fs::status(path).permissions() & fs::perms::all), fs::perms(0600));
+    ASSERT_EQ(writeSingle(at("Software.WCon"), RegistroSoftware, {"Zylma"}), Status::Ok);
+    EXPECT_EQ((fs::status(at("Software.WCon")).permissions() & fs::perms::all), fs::perms(0644));
+    Record r;
+    ASSERT_EQ(readSingle(path, RegistroCredenciales, r), Status::Ok);
+    EXPECT_EQ(r, (Record{"tecnico", "zylma2026"}));
+}
+
+TEST(RecordPaths, ModelNamesMapToTheirFoldersAndFiles) {
+    const struct {
+        const char* model;
+        const char* version;
+        const char* path;
+    } cases[] = {
+        {"Téndro", "30", "/app/Tendro/Configuracion/Tendro30.Wcon"},
+        {"Tendro", "30", "/app/Tendro/Configuracion/Tendro30.Wcon"},
+        {"Fenzo", "8", "/app/Fenzo/Configuracion/Fenzo8.Wcon"},
+        {"Tresmolina", "30", "/app/Tresmolinas/Configuracion/Tresmolinas30.Wcon"},
+        {"Tresmolinas", "30", "/app/Tresmolinas/Configuracion/Tresmolinas30.Wcon"},
+        {"Sonobrisa", "12", "/app/Sonobrisa/Configuracion/Sonobrisa12.Wcon"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pathConfiguracion("/app", c.model, c.version), c.path) << c.model;
+    EXPECT_EQ(pathSoftware("/app"), "/app/Utilerias/Generales/Equipos/Software.WCon");
+    EXPECT_EQ(pathEquipo(""), "/Utilerias/Generales/Equipos/Equipo.WGe");
+    EXPECT_EQ(pathCredenciales("/app"), "/app/qaltro6.dll");
+}
