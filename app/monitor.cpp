@@ -1,6 +1,9 @@
 #include "zylma/app/monitor.h"
 
+#include "zylma/app/enlace.h"
 #include "zylma/app/programa.h"
+
+#include <ctime>
 #include "zylma/files/files.h"
 #include "zylma/records/records.h"
 
@@ -42,11 +45,83 @@ ZylForMonitor::ZylForMonitor(Programa& p) : Form(p.host(), "ZylForMonitor"), p_(
         ZylCmdMon[i] = &b;
     }
     move(0, 0, 10680, y + 420 + 600);
+
+    onLoad = [this] {
+        p_.RutaArchivo = records::pathComandos(p_.RutaAplicacion);
+        if (!files::fileExists(p_.RutaArchivo)) return;
+        records::scanTable(p_.RutaArchivo, records::RegistroComando, [&](int, const records::Record& r) {
+            if (!r[0].empty()) ZylComMon->addItem(r[0]);
+            return true;
+        });
+    };
+    ZylComMon->onClick = [this] {
+        p_.RutaArchivo = records::pathComandos(p_.RutaAplicacion);
+        if (!files::fileExists(p_.RutaArchivo)) return;
+        const std::string nombre = ZylComMon->text();
+        std::string texto;
+        bool hallado = false;
+        records::scanTable(p_.RutaArchivo, records::RegistroComando, [&](int, const records::Record& r) {
+            if (r[0] == nombre) {
+                texto = r[1];  // the last entry of that name wins
+                hallado = true;
+            }
+            return true;
+        });
+        if (hallado) ZylTexMon[7]->setText(texto);
+    };
+    // "&Aplicar" only looks the name up; "&Grabar" does its own look-up of the name it saves,
+    // so an earlier look-up of another name can never make it overwrite that entry.
+    ZylCmdMon[2]->onClick = [this] {
+        p_.RutaArchivo = records::pathComandos(p_.RutaAplicacion);
+        registroHallado_ = 0;
+        if (!files::fileExists(p_.RutaArchivo)) return;
+        const std::string nombre = ZylComMon->text();
+        records::scanTable(p_.RutaArchivo, records::RegistroComando, [&](int n, const records::Record& r) {
+            if (r[0] != nombre) return true;
+            registroHallado_ = n;
+            return false;
+        });
+    };
+    ZylCmdMon[1]->onClick = [this] {
+        p_.RutaArchivo = records::pathComandos(p_.RutaAplicacion);
+        records::Record r{ZylComMon->text(), ZylTexMon[7]->text(), FechaHoy()};
+        records::Status st = records::saveByName(p_.RutaArchivo, records::RegistroComando, r);
+        registroHallado_ = 0;
+        if (st != records::Status::Ok)
+            p_.mensaje("No se pudo grabar el comando en " + p_.RutaArchivo + " (" + records::describe(st) + ").",
+                       vbExclamation);
+    };
+    ZylCmdMon[3]->onClick = [this] { LimpiaMonitor(p_); };
+    ZylCmdMon[4]->onClick = [this] {
+        const std::string texto = Recorta(ZylTexMon[7]->text());
+        if (!ZylTexMon[7]->text().empty() && ZylComMon->text() != "Comandos") {
+            // A free command: no "f" added and no watchdog.
+            IniciaTrama(p_, texto);
+        } else {
+            p_.mensaje(" No existe Comando");
+        }
+    };
     // Closing the monitor only hides it: its boxes hold the frames of a read in progress.
     onQueryUnload = [this](bool& cancel) {
         cancel = true;
         hide();
     };
+}
+
+std::string Recorta(const std::string& s) {
+    const auto a = s.find_first_not_of(' ');
+    if (a == std::string::npos) return "";
+    const auto b = s.find_last_not_of(' ');
+    return s.substr(a, b - a + 1);
+}
+
+std::string FechaHoy() {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%d/%m/%Y", &tm);
+    return buf;
 }
 
 void LimpiaMonitor(Programa& p) {

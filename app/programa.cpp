@@ -1,5 +1,6 @@
 #include "zylma/app/programa.h"
 
+#include "zylma/app/enlace.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/zyl_for_pri.h"
 
@@ -77,7 +78,10 @@ int Programa::mensaje(const std::string& texto, int estilo, const std::string& t
 }
 
 serial::SerialPort& Programa::puerto() {
-    if (!puerto_) puerto_ = fabricaPuerto_();
+    if (!puerto_) {
+        puerto_ = fabricaPuerto_();
+        ConectaPuerto(*this, *puerto_);
+    }
     return *puerto_;
 }
 

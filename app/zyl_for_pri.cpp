@@ -1,5 +1,6 @@
 #include "zylma/app/zyl_for_pri.h"
 
+#include "zylma/app/enlace.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/files/files.h"
@@ -173,6 +174,7 @@ void ZylForPri::construye() {
 
 void ZylForPri::conecta() {
     onLoad = [this] { CargaPrincipal(p_); };
+    ConectaEnlace(p_, *this);
     for (int i = 0; i < 14; ++i) ZylCmd[i]->onClick = [this, i] { BotonModelo(p_, i + 1); };
 
     comando(7).onClick = [this] {

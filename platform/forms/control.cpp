@@ -139,6 +139,15 @@ void TextBox::setText(const std::string& t) {
     fire(onChange);
 }
 
+void TextBox::appendText(const std::string& more) {
+    if (more.empty()) return;
+    text_ += more;
+    selStart_ = 0;
+    selLength_ = 0;
+    notify(Prop::Text);
+    fire(onChange);
+}
+
 void TextBox::setSelStart(int s) {
     int len = static_cast<int>(utf8Length(text_));
     selStart_ = std::clamp(s, 0, len);
@@ -150,6 +159,12 @@ void TextBox::setSelLength(int n) {
     int len = static_cast<int>(utf8Length(text_));
     selLength_ = std::clamp(n, 0, len - selStart_);
     notify(Prop::Selection);
+}
+
+void TextBox::setSelectionFromView(int start, int length) {
+    int len = static_cast<int>(utf8Length(text_));
+    selStart_ = std::clamp(start, 0, len);
+    selLength_ = std::clamp(length, 0, len - selStart_);
 }
 
 std::string TextBox::selText() const {
@@ -201,7 +216,10 @@ void TextBox::userType(const std::string& chars) {
 void TextBox::userEdit(const std::string& newText) {
     if (!takesInput() || locked) return;
     std::string t = newText;
-    if (maxLength_ > 0 && static_cast<int>(utf8Length(t)) > maxLength_)
+    // Only an edit that lengthens the text is held to MaxLength: deleting from a longer text
+    // that code put there must not cut the rest of it.
+    std::size_t newLen = utf8Length(t);
+    if (maxLength_ > 0 && static_cast<int>(newLen) > maxLength_ && newLen > utf8Length(text_))
         t = t.substr(0, utf8Offset(t, maxLength_));
     if (t == text_) return;
     text_ = t;

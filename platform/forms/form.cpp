@@ -31,6 +31,7 @@ Menu& Menu::addItem(const std::string& name, const std::string& caption) {
     Menu& ref = *m;
     items_.push_back(&ref);
     form_.menuStore_.push_back(std::move(m));
+    form_.notify(Prop::List);
     return ref;
 }
 
@@ -54,7 +55,9 @@ void Menu::userChoose() {
 
 Form::Form(Host& host, std::string name) : host_(host), name_(std::move(name)) {}
 
-Form::~Form() = default;
+Form::~Form() {
+    if (view_) view_->formDestroyed(*this);
+}
 
 void Form::notify(Prop p) {
     if (view_) view_->formChanged(*this, p);
@@ -127,6 +130,7 @@ void Form::register_(std::unique_ptr<Control> c) {
     byName_[{raw->name(), raw->index()}] = raw;
     order_.push_back(raw);
     owned_.push_back(std::move(c));
+    if (view_) view_->controlAdded(*raw);
 }
 
 Control* Form::find(const std::string& name, int index) const {
@@ -139,6 +143,7 @@ Menu& Form::addMenu(const std::string& name, const std::string& caption) {
     Menu& ref = *m;
     topMenus_.push_back(&ref);
     menuStore_.push_back(std::move(m));
+    notify(Prop::List);
     return ref;
 }
 

@@ -19,7 +19,13 @@ public:
 
 private:
     Programa& p_;
+    int registroHallado_ = 0;  // what "&Aplicar" found; "&Grabar" does not rely on it
 };
+
+// Without leading and trailing blanks.
+std::string Recorta(const std::string& s);
+// Today as the short date the records carry ("10/12/2026").
+std::string FechaHoy();
 
 // Empties the transmission, reception and map boxes; the command text stays.
 void LimpiaMonitor(Programa& p);

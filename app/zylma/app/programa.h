@@ -48,6 +48,9 @@ public:
     // Runs at the main window's load before anything else (the port choice hides itself).
     std::function<void()> alCargarPrincipal;
 
+    // "PC" installations: `TimerPID` hands `CadenaComando` to the modem window through this.
+    std::function<void()> alMarcarModem;
+
     // Ends the program, closing every window.
     void termina(int codigo = 0);
 

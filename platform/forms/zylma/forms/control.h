@@ -127,6 +127,9 @@ public:
     const std::string& text() const { return text_; }
     // From code: runs the change handler, nested, when the text differs. Never cut to MaxLength.
     void setText(const std::string& t);
+    // From code, the same as setText(text() + more) without copying what is already there, so a
+    // box that gathers a frame character by character stays linear.
+    void appendText(const std::string& more);
 
     int maxLength() const { return maxLength_; }  // 0: no limit
     void setMaxLength(int n) { maxLength_ = n; }
@@ -140,6 +143,9 @@ public:
     void setSelStart(int s);
     void setSelLength(int n);
     std::string selText() const;
+    // The drawing's own caret or selection moved (arrow keys, a mouse drag): recorded without
+    // telling the view back.
+    void setSelectionFromView(int start, int length);
 
     std::function<void()> onChange;
 

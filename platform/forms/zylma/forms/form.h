@@ -48,6 +48,10 @@ class FormView {
 public:
     virtual ~FormView() = default;
     virtual void formChanged(Form& f, Prop p) = 0;
+    // A control was added after the view was attached (it needs a widget of its own).
+    virtual void controlAdded(Control&) {}
+    // The form is going away; its controls are still alive while this runs.
+    virtual void formDestroyed(Form&) {}
 };
 
 class Form {
