@@ -1,0 +1,165 @@
+// The real zylma-sim program on a real pseudo-terminal, driven as the program's serial link
+// drives a device.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "zylma/codec/imagen.h"
+#include "zylma/sim/comandos.h"
+
+namespace {
+
+using namespace std::chrono;
+
+class SimProgram : public ::testing::Test {
+protected:
+    void start(std::vector<std::string> args) {
+        int in[2], out[2];
+        ASSERT_EQ(pipe(in), 0);
+        ASSERT_EQ(pipe(out), 0);
+        pid_ = fork();
+        ASSERT_GE(pid_, 0);
+        if (pid_ == 0) {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            close(in[1]);
+            close(out[0]);
+            std::vector<char*> argv;
+            std::string path = ZYLMA_SIM_PATH;
+            argv.push_back(path.data());
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(path.c_str(), argv.data());
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        stdin_ = in[1];
+        stdout_ = out[0];
+        // The first line is the pty's path.
+        std::string line;
+        auto end = steady_clock::now() + seconds(10);
+        while (line.find('\n') == std::string::npos && steady_clock::now() < end) {
+            pollfd p{stdout_, POLLIN, 0};
+            if (poll(&p, 1, 100) > 0) {
+                char buf[256];
+                ssize_t n = read(stdout_, buf, sizeof buf);
+                if (n <= 0) break;
+                line.append(buf, static_cast<std::size_t>(n));
+            }
+        }
+        ASSERT_NE(line.find('\n'), std::string::npos) << "no path from zylma-sim";
+        path_ = line.substr(0, line.find('\n'));
+    }
+
+    void TearDown() override {
+        if (pid_ <= 0) return;
+        close(stdin_);  // closing its stdin ends the simulator
+        int status = 0;
+        for (int i = 0; i < 50 && waitpid(pid_, &status, WNOHANG) == 0; ++i) usleep(100000);
+        if (waitpid(pid_, &status, WNOHANG) == 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+            ADD_FAILURE() << "zylma-sim did not end when its stdin closed";
+        }
+        close(stdout_);
+    }
+
+    int openPort() {
+        int fd = open(path_.c_str(), O_RDWR | O_NOCTTY);
+        if (fd < 0) return fd;
+        termios tio{};
+        tcgetattr(fd, &tio);
+        cfmakeraw(&tio);
+        tcsetattr(fd, TCSANOW, &tio);
+        return fd;
+    }
+
+    // Characters that arrive within `ms`, stopping early once `want` have come.
+    static std::string receive(int fd, int ms, std::size_t want) {
+        std::string r;
+        auto end = steady_clock::now() + milliseconds(ms);
+        while (r.size() < want && steady_clock::now() < end) {
+            pollfd p{fd, POLLIN, 0};
+            if (poll(&p, 1, 20) > 0) {
+                char buf[512];
+                ssize_t n = read(fd, buf, sizeof buf);
+                if (n <= 0) break;
+                r.append(buf, static_cast<std::size_t>(n));
+            }
+        }
+        return r;
+    }
+
+    // The link's sender: one character per "T", the "P" straight after the "1".
+    static bool sendFrame(int fd, const std::string& command) {
+        std::string framed = "D" + command + "1";
+        for (std::size_t i = 0; i < framed.size(); ++i) {
+            if (write(fd, &framed[i], 1) != 1) return false;
+            if (i + 1 == framed.size()) return write(fd, "P", 1) == 1;
+            if (receive(fd, 2000, 1) != "T") return false;
+        }
+        return true;
+    }
+
+    pid_t pid_ = -1;
+    int stdin_ = -1, stdout_ = -1;
+    std::string path_;
+};
+
+TEST_F(SimProgram, AnswersAFramedReadOnItsPty) {
+    start({"--model", "0:", "--version", "24"});
+    const std::string lectura = zylma::sim::ComandosKit().lectura + "f";
+
+    // Twice, closing the port in between, as the program does from one run to the next.
+    for (int round = 0; round < 2; ++round) {
+        int fd = openPort();
+        ASSERT_GE(fd, 0) << path_;
+        ASSERT_TRUE(sendFrame(fd, lectura)) << "round " << round;
+        std::string answer = receive(fd, 3000, 270);
+        EXPECT_EQ(answer.size(), 270u) << "round " << round;
+        EXPECT_EQ(answer.substr(0, 6), "02450:");
+        std::string mapa = zylma::codec::MapaDesdeRecepcion(answer);
+        EXPECT_TRUE(zylma::codec::SumasCorrectas(mapa, *zylma::codec::BuscaModelo("0:")));
+        EXPECT_EQ(zylma::codec::VersionDesdeMapa(mapa), "24");
+        EXPECT_EQ(receive(fd, 100, 1), "");  // nothing after the image: no "T" for "1" or "P"
+        close(fd);
+    }
+}
+
+TEST_F(SimProgram, RefusesBadOptionsWithAMessage) {
+    struct { std::vector<std::string> args; } casos[] = {
+        {{"--model", "07"}}, {{"--fault", "loud"}}, {{"--image", "/nonexistent/image.hex"}},
+        {{"--version", "x"}},
+    };
+    for (auto& c : casos) {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int devnull = open("/dev/null", O_WRONLY);
+            dup2(devnull, 1);
+            dup2(devnull, 2);
+            std::vector<char*> argv;
+            std::string path = ZYLMA_SIM_PATH;
+            argv.push_back(path.data());
+            for (auto& a : c.args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(path.c_str(), argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << c.args[0];
+        EXPECT_EQ(WEXITSTATUS(status), 2) << c.args[0];
+    }
+}
+
+}  // namespace
