@@ -92,7 +92,9 @@ private:
         case QSerialPort::NoError:
         case QSerialPort::TimeoutError: return;
         case QSerialPort::ResourceError:
-            // The device went away: nothing more will come, and a read would fail on every turn.
+        case QSerialPort::ReadError:
+            // The device went away (a pty's far end hung up reads as a failed read): nothing more
+            // will come, and Qt would report the failure again on every turn of the loop.
             report(SerialEvent::Other);
             close();
             return;
