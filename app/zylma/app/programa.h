@@ -4,14 +4,17 @@
 #pragma once
 
 #include "zylma/app/modelos.h"
+#include "zylma/forms/form.h"
 #include "zylma/forms/host.h"
 #include "zylma/serial/serial_port.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <typeindex>
 
 namespace zylma::app {
 
@@ -35,6 +38,23 @@ public:
     ZylForMonitor& monitor();
     bool priExiste() const { return pri_ != nullptr; }
     bool monitorExiste() const { return monitor_ != nullptr; }
+    // Windows of the units built on this one (login, port choice, editors): one instance of each
+    // class, made from this program and loaded on first use, like pri() and monitor().
+    template <class T>
+    T& ventana() {
+        std::unique_ptr<forms::Form>& w = ventanas_[std::type_index(typeid(T))];
+        if (!w) {
+            w = std::make_unique<T>(*this);
+            w->load();
+        }
+        return static_cast<T&>(*w);
+    }
+    // The window when it has been made, without making it.
+    template <class T>
+    T* ventanaSiExiste() const {
+        auto it = ventanas_.find(std::type_index(typeid(T)));
+        return it == ventanas_.end() ? nullptr : static_cast<T*>(it->second.get());
+    }
 
     // A modal "ZYLMA" message (or another title).
     int mensaje(const std::string& texto, int estilo = forms::vbOKOnly, const std::string& titulo = "ZYLMA");
@@ -102,6 +122,8 @@ private:
     std::unique_ptr<serial::SerialPort> puerto_;
     std::unique_ptr<ZylForPri> pri_;
     std::unique_ptr<ZylForMonitor> monitor_;
+    // Declared last: dropped before the port and the models, after the main window.
+    std::map<std::type_index, std::unique_ptr<forms::Form>> ventanas_;
 };
 
 // A whole number from a record field, or false (never throws): optional sign, digits only.
