@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -381,6 +382,11 @@ TEST_F(QtHostTest, HiddenTopLevelMenuIsNotInTheBarAndItsMnemonicOpensNothing) {
     ASSERT_EQ(bar->actions().size(), 1);
     EXPECT_EQ(bar->actions()[0]->text(), "&Archivo");
 
+    // The visible menu's mnemonic opens it; the hidden one's opens nothing.
+    QTest::keyClick(win, Qt::Key_A, Qt::AltModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), host.barMenuOf(archivo));
+    if (QWidget* p = QApplication::activePopupWidget()) p->close();
     QTest::keyClick(win, Qt::Key_C, Qt::AltModifier);
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
@@ -536,6 +542,46 @@ TEST_F(QtHostTest, CloseBoxAsksTheFormAndUnloadEndsAModalWait) {
     // Shown again after the unload: a fresh window from the controls' state.
     dialog.show();
     EXPECT_NE(host.windowOf(dialog), nullptr);
+}
+
+TEST_F(QtHostTest, ReturningToAnotherFormRunsItsActivate) {
+    Form other(host, "ZylForMonitor");
+    int activations = 0;
+    form.onActivate = [&] { ++activations; };
+    showAndActivate(form);
+    EXPECT_EQ(activations, 1);  // from the show itself, not again from the window
+    showAndActivate(other);
+    host.windowOf(form)->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.windowOf(form)));
+    EXPECT_EQ(activations, 2);
+    // A message box over the form and back is no new activation.
+    onNextBox([](QMessageBox& box) { box.button(QMessageBox::Ok)->click(); });
+    host.msgBox("Listo", vbOKOnly, "ZYLMA");
+    QApplication::processEvents();
+    EXPECT_EQ(activations, 2);
+}
+
+TEST_F(QtHostTest, MultiLineBoxKeepsDesktopLineEnds) {
+    auto& t = form.add<TextBox>("ZylTexTrama");
+    t.multiLine = true;
+    t.move(0, 0, 3000, 1500);
+    form.show();
+    auto* pe = widget<QPlainTextEdit>(t);
+    t.setText("0T");
+    t.appendText(":5");
+    EXPECT_EQ(pe->toPlainText(), "0T:5");
+    QTest::keyClick(pe, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(pe, Qt::Key_Return);
+    QTest::keyClicks(pe, "P");
+    EXPECT_EQ(t.text(), "0T:5\r\nP");
+    EXPECT_EQ(pe->toPlainText(), "0T:5\nP");
+    int changes = 0;
+    t.onChange = [&] { ++changes; };
+    QTest::keyClick(pe, Qt::Key_Backspace);
+    QTest::keyClick(pe, Qt::Key_Backspace);
+    EXPECT_EQ(t.text(), "0T:5");  // the line end goes whole, never half of it
+    EXPECT_EQ(pe->toPlainText(), "0T:5");
+    EXPECT_EQ(changes, 2);
 }
 
 TEST_F(QtHostTest, QuitInsideAMessageBoxEndsEveryLoop) {

@@ -255,7 +255,17 @@ void Binding::syncTextBox(TextBox& t) {
         le->setEchoMode(t.passwordChar ? QLineEdit::Password : QLineEdit::Normal);
         if (le->text() != shown) le->setText(shown);
     } else if (auto* pe = qobject_cast<QPlainTextEdit*>(editor_.data())) {
-        if (pe->toPlainText() != shown) pe->setPlainText(shown);
+        QString now = pe->toPlainText();
+        if (now != shown) {
+            // A frame gathered one character at a time only grows at the end.
+            if (!now.isEmpty() && shown.startsWith(now)) {
+                QTextCursor end(pe->document());
+                end.movePosition(QTextCursor::End);
+                end.insertText(shown.mid(now.size()));
+            } else {
+                pe->setPlainText(shown);
+            }
+        }
     }
     syncTextSelection(t);
 }
@@ -505,7 +515,13 @@ bool Binding::textKey(TextBox& t, QKeyEvent* ke) {
         return true;
     }
     if (key == Qt::Key_Backspace) {
-        if (!(mods & (Qt::ControlModifier | Qt::AltModifier))) t.userType("\b");
+        if (mods & (Qt::ControlModifier | Qt::AltModifier)) return true;
+        // A line end is one keystroke: select both its characters and let the layer take them.
+        if (t.multiLine && t.selLength() == 0 && t.selStart() >= 2) {
+            std::size_t at = forms::utf8Offset(t.text(), t.selStart() - 2);
+            if (t.text().compare(at, 2, "\r\n") == 0) t.setSelectionFromView(t.selStart() - 2, 2);
+        }
+        t.userType("\b");
         return true;
     }
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
