@@ -7,6 +7,8 @@
 
 namespace zylma::app {
 
+using Escritura = Programa::Escritura;
+
 namespace {
 
 void detieneEnlace(Programa& p) {
@@ -15,6 +17,41 @@ void detieneEnlace(Programa& p) {
     w.TimerPID->setTimerEnabled(false);
     p.IndiceEnvio = 1;
     p.RespuestaOK = "";
+    p.EstadoEscritura = Escritura::Ninguna;
+    p.EnviaImagen = "0";
+}
+
+void reiniciaWatchdog(Programa& p) {
+    p.pri().TimerEC->setTimerEnabled(false);
+    p.pri().TimerEC->setTimerEnabled(true);
+}
+
+// Frame 2 of a write: the data part, watched like frame 1.
+void iniciaTrama2(Programa& p) {
+    const std::string copia = p.ImagenEnvio;
+    p.EnviaImagen = "0";
+    p.EstadoEscritura = Escritura::Trama2;
+    IniciaTrama(p, copia);
+    if (p.EstadoEscritura == Escritura::Trama2) reiniciaWatchdog(p);
+}
+
+// A frame's "P" went out: the write moves on.
+void finDeTrama(Programa& p) {
+    switch (p.EstadoEscritura) {
+    case Escritura::Trama1:
+        p.pri().TimerEC->setTimerEnabled(false);
+        p.EstadoEscritura = Escritura::Trama1Lista;
+        break;
+    case Escritura::EsperaFinTrama1:
+        p.pri().TimerEC->setTimerEnabled(false);
+        iniciaTrama2(p);
+        break;
+    case Escritura::Trama2:
+        p.pri().TimerEC->setTimerEnabled(false);
+        p.EstadoEscritura = Escritura::Ninguna;
+        break;
+    default: break;
+    }
 }
 
 }  // namespace
@@ -36,6 +73,7 @@ void EnviaSerie(Programa& p, const std::string& comando) {
         // At or past the "2": the frame is over.
         puerto.write("P");
         p.IndiceEnvio = 1;
+        finDeTrama(p);
         return;
     }
     puerto.write(std::string(1, trama[p.IndiceEnvio - 1]));
@@ -43,6 +81,7 @@ void EnviaSerie(Programa& p, const std::string& comando) {
     if (p.IndiceEnvio == largo) {
         puerto.write("P");
         p.IndiceEnvio = 1;
+        finDeTrama(p);
     }
 }
 
@@ -100,6 +139,13 @@ void TimerEC_Timer(Programa& p) {
     // Off first: the message box below lets the timer's events run.
     w.TimerEC->setTimerEnabled(false);
     p.RespuestaOK = "";
+    if (p.EstadoEscritura != Escritura::Ninguna) {
+        // A write whose frame did not go out in time: nothing more of it is sent.
+        w.TimerPID->setTimerEnabled(false);
+        p.EstadoEscritura = Escritura::Ninguna;
+        p.EnviaImagen = "0";
+        p.IndiceEnvio = 1;
+    }
     w.ZylTexEst->setText("Zylma");
     p.mensaje("Error de Comunicación");
 }
@@ -117,8 +163,16 @@ void TimerPID_Timer(Programa& p) {
     ZylForPri& w = p.pri();
     w.TimerPID->setTimerEnabled(false);
     if (p.ClaseInstalacion != "PC") {
-        const std::string copia = p.EnviaImagen == "1" ? p.ImagenEnvio : p.CadenaComando;
-        p.EnviaImagen = "0";
+        if (p.EnviaImagen == "1") {
+            // Frame 2 never starts inside frame 1: it waits for frame 1's "P".
+            if (p.EstadoEscritura == Escritura::Trama1) {
+                p.EstadoEscritura = Escritura::EsperaFinTrama1;
+                return;
+            }
+            iniciaTrama2(p);
+            return;
+        }
+        const std::string copia = p.CadenaComando;
         IniciaTrama(p, copia);
         return;
     }

@@ -1,5 +1,6 @@
 #include "zylma/app/zyl_for_pri.h"
 
+#include "zylma/app/barra.h"
 #include "zylma/app/enlace.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
@@ -175,7 +176,18 @@ void ZylForPri::construye() {
 void ZylForPri::conecta() {
     onLoad = [this] { CargaPrincipal(p_); };
     ConectaEnlace(p_, *this);
+    ConectaBarra(p_, *this);
     for (int i = 0; i < 14; ++i) ZylCmd[i]->onClick = [this, i] { BotonModelo(p_, i + 1); };
+
+    // The restrictor flags in three forms kept in step: the boxes, `BanderasRestrictor` and the
+    // flag text. A greyed box counts as off.
+    for (int k = 0; k < 9; ++k)
+        ZylChkRes[k]->onClick = [this, k] { p_.BanderasRestrictor[k] = ZylChkRes[k]->value() == CheckBox::Checked ? 1 : 0; };
+    ZylTexBan->onChange = [this] {
+        const std::string& t = ZylTexBan->text();
+        for (std::size_t k = 0; k < 9; ++k)
+            ZylChkRes[k]->setValue(k < t.size() && t[k] == '1' ? CheckBox::Checked : CheckBox::Unchecked);
+    };
 
     comando(7).onClick = [this] {
         ZylTexBan->setText(BanderasComoTexto(p_));

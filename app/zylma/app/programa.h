@@ -111,6 +111,16 @@ public:
     std::string EstadoCaptura = "Activado";
     int LecturaEnVivo = 1;
     std::string ClaveAnterior;
+    // The model code that came with the kept read, for "Ult.&Leído".
+    std::string CodigoLectura;
+    // What a replay puts in the reception box (the kept reception, or the recorded mask).
+    std::string RecepcionReplay;
+
+    // A write from "&Enviar" goes out as two frames; nothing else may go out in between.
+    // Frame 1 going out; frame 1 done, waiting for `TimerPID`; `TimerPID` due while frame 1 is
+    // still going out; frame 2 going out.
+    enum class Escritura { Ninguna, Trama1, Trama1Lista, EsperaFinTrama1, Trama2 };
+    Escritura EstadoEscritura = Escritura::Ninguna;
 
     // The fixed device commands, each the stored text followed by "f".
     std::string ComandoLectura, ComandoEscritura, ComandoResetFabrica, ComandoVerificar, ComandoColgado;

@@ -1,0 +1,186 @@
+#include "zylma/app/barra.h"
+
+#include "zylma/app/enlace.h"
+#include "zylma/app/lectura.h"
+#include "zylma/app/monitor.h"
+#include "zylma/app/programa.h"
+#include "zylma/app/zyl_for_pri.h"
+#include "zylma/files/files.h"
+#include "zylma/records/records.h"
+
+namespace zylma::app {
+
+using Escritura = Programa::Escritura;
+
+namespace {
+
+const ModeloEquipo* modeloActual(Programa& p) { return p.modelos().porCodigo(p.CodigoEquipo); }
+
+void iniciaTimerPID(Programa& p) {
+    p.pri().TimerPID->setTimerEnabled(false);  // a fresh 5000 ms count
+    p.pri().TimerPID->setTimerEnabled(true);
+}
+
+// The command bar's own commands: the stored text and the key, sent 5000 ms later.
+void comandoConClave(Programa& p, const std::string& comando) {
+    if (EscrituraOcupada(p)) return;
+    p.CadenaComando = comando + p.pri().ZylTexResCla->text();
+    p.IndiceEnvio = 1;
+    iniciaTimerPID(p);
+}
+
+}  // namespace
+
+bool EscrituraOcupada(Programa& p) {
+    if (p.EstadoEscritura == Escritura::Ninguna) return false;
+    p.mensaje("Espere: la escritura anterior todavía se está enviando al equipo.", forms::vbExclamation);
+    return true;
+}
+
+bool PreparaEscritura(Programa& p) {
+    ZylForPri& w = p.pri();
+    w.ZylTexBan->setText(BanderasComoTexto(p));
+    w.ZylTexEst->setText("Escribiendo");
+    LimpiaMonitor(p);
+    p.IndiceEnvio = 1;
+    bool construida = false;
+    if (const ModeloEquipo* m = modeloActual(p); m && m->preparaEnvio) construida = m->preparaEnvio(p);
+    if (!construida) {
+        // Nothing of an earlier model or write may go out in this one's place.
+        p.ImagenEnvio.clear();
+        return false;
+    }
+    // The last transmission is replaced whole, through a temporary file.
+    p.RutaArchivo = records::pathUltEnvio(p.RutaAplicacion);
+    records::Record r{p.CodigoEquipo,  p.TramaEnvio,  FechaHoy(), p.MascaraEnvio, p.TramaRecibida,
+                      p.ImagenEnvio, std::to_string(p.ImagenEnvio.size())};
+    records::Status st = records::rewriteWhole(p.RutaArchivo, records::RegistroUltEnvio, r);
+    if (st != records::Status::Ok)
+        p.mensaje("No se pudo guardar el último envío en " + p.RutaArchivo + " (" + records::describe(st) + ").",
+                  forms::vbExclamation);
+    return true;
+}
+
+void IniciaEnvio(Programa& p) {
+    ZylForPri& w = p.pri();
+    bool construido = true;
+    if (p.EnvioConEscritura) {
+        // A refused or unhandled command must not let the previous one go out again.
+        p.CadenaComando.clear();
+        PreparaEscritura(p);
+        const ModeloEquipo* m = modeloActual(p);
+        construido = m && m->armaComando && m->armaComando(p) && !p.CadenaComando.empty();
+    }
+    if (construido) iniciaTimerPID(p);
+    p.NumeroComando = "0";
+    p.ValorComando = "0";
+    w.ZylTexEst->setText("Zylma");
+}
+
+void Colgar(Programa& p) { comandoConClave(p, p.ComandoColgado); }
+
+void Verificar(Programa& p) { comandoConClave(p, p.ComandoVerificar); }
+
+void Leer(Programa& p) {
+    if (EscrituraOcupada(p)) return;
+    ZylForPri& w = p.pri();
+    w.ZylTexEst->setText("Leyendo");
+    LimpiaMonitor(p);
+    p.RespuestaOK = "";
+    p.CodigoEquipo = "";
+    p.IndiceEnvio = 1;
+    w.ZylTexResCla->setEnabled(true);
+    IniciaLectura(p);
+    IniciaTrama(p, p.ComandoLectura);
+    if (p.puerto().isOpen()) {
+        w.TimerEC->setTimerEnabled(false);
+        w.TimerEC->setTimerEnabled(true);
+    }
+}
+
+void Enviar(Programa& p) {
+    if (EscrituraOcupada(p)) return;
+    ZylForPri& w = p.pri();
+    p.EnviaImagen = "1";
+    p.IndiceEnvio = 1;
+    if (!PreparaEscritura(p)) {
+        p.EnviaImagen = "0";
+        w.ZylTexEst->setText("Zylma");
+        p.mensaje("No hay imagen que enviar: elija el equipo o léalo primero.", forms::vbExclamation);
+        return;
+    }
+    if (p.EstadoCaptura == "Activado") {
+        std::string escritura = p.ComandoEscritura;
+        if (!escritura.empty()) escritura.pop_back();  // frame 1 goes without its "f"
+        p.EstadoEscritura = Escritura::Trama1;
+        IniciaTrama(p, escritura);
+        if (p.EstadoEscritura == Escritura::Ninguna) return;  // the port refused it
+        // Frame 1 must finish within the reply time-out, or nothing more goes out.
+        w.TimerEC->setTimerEnabled(false);
+        w.TimerEC->setTimerEnabled(true);
+        iniciaTimerPID(p);
+    } else {
+        p.mensaje("Error en Captura");
+        p.EstadoCaptura = "Activado";
+        p.EnviaImagen = "0";
+        w.ZylTexEst->setText("Zylma");
+    }
+}
+
+void UltimoLeido(Programa& p) {
+    p.LecturaEnVivo = 0;
+    p.MapaLectura = p.UltimaLectura;
+    p.RecepcionReplay = p.TramaRecibida;
+    p.monitor().ZylTexMon[4]->setText(p.TramaRecibida);
+    // The kept read is decoded as the model it came from, whatever button was pressed since.
+    if (!p.CodigoLectura.empty()) p.CodigoEquipo = p.CodigoLectura;
+    if (const ModeloEquipo* m = modeloActual(p); m && m->leeEquipo) m->leeEquipo(p);
+    p.LecturaEnVivo = 1;
+}
+
+void UltimoEnvio(Programa& p) {
+    ZylForPri& w = p.pri();
+    p.RutaArchivo = records::pathUltEnvio(p.RutaAplicacion);
+    if (!files::fileExists(p.RutaArchivo)) {
+        p.mensaje("No existe Ultimo Envio");
+        return;
+    }
+    records::Record r;
+    records::Status st = records::readSingle(p.RutaArchivo, records::RegistroUltEnvio, r);
+    if (st != records::Status::Ok) {
+        p.mensaje("No se puede leer el último envío " + p.RutaArchivo + " (" + records::describe(st) + ").",
+                  forms::vbExclamation);
+        return;
+    }
+    p.CodigoEquipo = r[0];
+    p.TramaEnvio = r[1];
+    p.MascaraEnvio = r[3];
+    w.ZylTexEst->setText("Ultimo Envio " + r[2]);
+    p.LecturaEnVivo = 0;
+    p.MapaLectura = p.TramaEnvio;
+    // The mask shows in the reception box for the replay only; the kept read stays as it was.
+    p.RecepcionReplay = p.MascaraEnvio;
+    p.monitor().ZylTexMon[4]->setText(p.MascaraEnvio);
+    if (const ModeloEquipo* m = modeloActual(p); m && m->leeEquipo) m->leeEquipo(p);
+    p.LecturaEnVivo = 1;
+}
+
+void ResetFabrica(Programa& p) {
+    if (EscrituraOcupada(p)) return;
+    p.CadenaComando = p.ComandoResetFabrica;
+    p.EnvioConEscritura = false;
+    IniciaEnvio(p);
+    p.EnvioConEscritura = true;
+}
+
+void ConectaBarra(Programa& p, ZylForPri& w) {
+    w.comando(1).onClick = [&p] { Colgar(p); };
+    w.comando(2).onClick = [&p] { Verificar(p); };
+    w.comando(3).onClick = [&p] { Leer(p); };
+    w.comando(4).onClick = [&p] { Enviar(p); };
+    w.comando(5).onClick = [&p] { UltimoLeido(p); };
+    w.comando(6).onClick = [&p] { UltimoEnvio(p); };
+    w.comando(10).onClick = [&p] { ResetFabrica(p); };
+}
+
+}  // namespace zylma::app

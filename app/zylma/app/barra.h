@@ -1,0 +1,29 @@
+// The command bar and the two dispatchers behind a write and a remote command.
+#pragma once
+
+namespace zylma::app {
+
+class Programa;
+class ZylForPri;
+
+// Rebuilds the flag text, builds the current model's image and records the last transmission.
+// False when the current model code has no image builder or the builder built nothing.
+bool PreparaEscritura(Programa& p);
+// A remote command: rebuild and record the image, build the command, send it 5000 ms later.
+void IniciaEnvio(Programa& p);
+
+void Colgar(Programa& p);
+void Verificar(Programa& p);
+void Leer(Programa& p);
+void Enviar(Programa& p);
+void UltimoLeido(Programa& p);
+void UltimoEnvio(Programa& p);
+void ResetFabrica(Programa& p);
+
+// True (after telling the user) while a write's two frames are still going out.
+bool EscrituraOcupada(Programa& p);
+
+// Wires the command bar's buttons.
+void ConectaBarra(Programa& p, ZylForPri& w);
+
+}  // namespace zylma::app

@@ -1,0 +1,213 @@
+#include "grupo1/tendro.h"
+
+#include "zylma/app/lectura.h"
+#include "zylma/app/enlace.h"
+#include "zylma/app/monitor.h"
+#include "zylma/app/programa.h"
+#include "zylma/app/zyl_for_pri.h"
+#include "zylma/codec/conversores.h"
+#include "zylma/codec/imagen.h"
+#include "zylma/files/files.h"
+#include "zylma/records/records.h"
+
+namespace zylma::models::tendro {
+
+using namespace zylma::app;
+namespace codec = zylma::codec;
+
+namespace {
+
+constexpr const char* kNombre = "Téndro";
+constexpr const char* kPanel = "ZylFraTen";
+
+const codec::ModeloTrama& trama() { return *codec::BuscaModelo("00"); }
+
+}  // namespace
+
+// ---------------------------------------------------------------- codec
+
+std::string NibblesBanderas(std::string_view banderas) {
+    int nibble[4] = {0, 0, 0, 0};
+    for (const BitRestriccion& b : kBits) {
+        const std::size_t k = static_cast<std::size_t>(b.restriccion - 1);
+        if (k < banderas.size() && banderas[k] == '1') nibble[b.nibble] |= b.valor;
+    }
+    std::string out;
+    for (int n : nibble) out += codec::DigitoHex(n);
+    return out;
+}
+
+std::string BanderasDesdeNibbles(std::string_view nibbles) {
+    std::string out(6, '0');
+    for (const BitRestriccion& b : kBits) {
+        const std::size_t i = static_cast<std::size_t>(b.nibble);
+        const int v = i < nibbles.size() ? codec::ValorDigitoHex(nibbles[i]) : 0;
+        if (v & b.valor) out[static_cast<std::size_t>(b.restriccion - 1)] = '1';
+    }
+    return out;
+}
+
+bool ClaveValida(std::string_view clave) {
+    if (clave.size() != 4 || clave[0] == '0') return false;
+    for (char c : clave)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+namespace {
+Imagen armaImagen(std::string_view modificador, std::string_view clave, std::string_view banderas,
+                  std::string_view firmware, std::string_view clase) {
+    const std::string bits = NibblesBanderas(banderas);
+    Imagen img;
+    img.datos = std::string(modificador) + std::string(clave) + "FF" + bits;
+    codec::EncabezadoEnvio cab{"05", codec::ByteVersion(firmware), codec::CodigoTipoUsuario(clase),
+                               std::string(modificador)};
+    img.trama = codec::ArmaTramaEnvio(1, cab, std::string(clave) + "66" + bits + "6E");
+    img.mascara = codec::ArmaMascara(trama().longitud);
+    return img;
+}
+}  // namespace
+
+std::optional<Imagen> ArmaImagen(std::string_view modificador, std::string_view clave, std::string_view banderas,
+                                 std::string_view firmware, std::string_view clase) {
+    // A short key would shrink the data part and move every later byte on the device.
+    if (!ClaveValida(clave)) return std::nullopt;
+    return armaImagen(modificador, clave, banderas, firmware, clase);
+}
+
+Lectura Decodifica(std::string_view mapa) {
+    Lectura l;
+    l.version = codec::VersionDesdeMapa(mapa);
+    l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
+    l.modificadorGardomelinta = codec::MuestraModificador(mapa);
+    l.clave = codec::CambiaAPorCero(codec::Posiciones(mapa, kPosClave, kPosClave + 3));
+    l.banderas = BanderasDesdeNibbles(codec::Posiciones(mapa, kPosBanderas, kPosBanderas + 3));
+    return l;
+}
+
+std::string DigitoOpcion(std::string_view valor) {
+    if (valor == "1") return "9";
+    if (valor == "0") return "0";
+    return "";
+}
+
+std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view clave,
+                                       std::string_view claveAnterior, std::string_view separador) {
+    static constexpr std::pair<std::string_view, std::string_view> kCodigos[] = {
+        {"1", "#1"}, {"2", "#3"}, {"3", "#4"}, {"4", "#5"}, {"5", "#6"}, {"6", "#9"},
+    };
+    const std::string sep(separador);
+    if (!ClaveValida(clave)) return std::nullopt;
+    for (auto [n, codigo] : kCodigos)
+        if (numero == n) return std::string(codigo) + sep + std::string(clave) + sep + DigitoOpcion(valor);
+    if (numero == "10") return "#2" + sep + std::string(claveAnterior) + sep + std::string(clave);
+    return std::nullopt;
+}
+
+// ---------------------------------------------------------------- procedures
+
+void CargaConfTendro(Programa& p) {
+    ZylForPri& w = p.pri();
+    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, kNombre, p.VersionEquipo);
+    if (!files::fileExists(p.RutaArchivo)) {
+        // Without the record there is nothing to load: the panel keeps what it showed.
+        p.mensaje("No existe archivo de configuración.");
+        return;
+    }
+    records::Record r;
+    if (records::Status st = records::readSingle(p.RutaArchivo, records::RegistroConfiguracion, r);
+        st != records::Status::Ok) {
+        p.mensaje("No se puede leer el archivo de configuración " + p.RutaArchivo + " (" + records::describe(st) + ").",
+                  forms::vbExclamation);
+        return;
+    }
+    w.ZylTexResCla->setText(r[43]);
+    w.ZylTexBan->setText(r[55]);
+    for (int k = 0; k < 6; ++k) w.ZylChkRes[k]->setCaption(r[45 + k]);
+    MuestraRestricciones(p);
+    AplicaVisibilidadRestricciones(p);
+    PreparaPaneles(p);
+    w.panel(kPanel)->setVisible(true);
+    w.ZylTexResCla->setMaxLength(4);
+}
+
+void LeeEquipoTendro(Programa& p) {
+    if (!LecturaLista(p, trama())) return;
+    const std::string mapa = p.MapaLectura;
+    if (!codec::SumasCorrectas(mapa, trama())) {
+        ReintentaLectura(p);
+        return;
+    }
+    LecturaCompleta(p);
+    ZylForPri& w = p.pri();
+    const Lectura l = Decodifica(mapa);
+    p.VersionEquipo = l.version;
+    CargaConfTendro(p);
+    w.panel(kPanel)->setVisible(false);
+    w.ZylTexResFirm->setText(p.VersionEquipo);
+    if (l.usuarioGardomelinta) w.ZylTexResUs->setText(std::string(codec::kTextoGardomelinta));
+    if (l.modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
+    w.ZylTexResCla->setText(l.clave);
+    w.ZylTexBan->setText(l.banderas);
+    w.panel(kPanel)->setVisible(true);
+    w.ZylTexEst->setText("Zylma");
+    p.EquipoActual = p.ListaModelos[2];
+    p.LecturaEnVivo = 1;
+}
+
+bool PreparaEnvioTendro(Programa& p) {
+    ZylForPri& w = p.pri();
+    p.ImagenEnvio.clear();
+    const std::string clave = w.ZylTexResCla->text();
+    // The key state: only a key the device takes is "Activado"; an empty one keeps the state
+    // only where no write depends on it (the write below refuses it anyway).
+    p.EstadoCaptura = ClaveValida(clave) ? "Activado" : "DesActivado";
+    const std::string clase = w.caption().size() > 11 ? w.caption().substr(11) : std::string();
+    auto img = ArmaImagen(p.CodigoModificador, clave, w.ZylTexBan->text(), w.ZylTexResFirm->text(), clase);
+    if (!img) {
+        // Nothing may go out, but the refused write is still recorded as the last transmission:
+        // its image is kept in the model's layout (the key fitted to four places), its data part
+        // stays empty.
+        std::string ajustada = clave.substr(0, 4);
+        ajustada.resize(4, '0');
+        img = armaImagen(p.CodigoModificador, ajustada, w.ZylTexBan->text(), w.ZylTexResFirm->text(), clase);
+        img->datos.clear();
+    }
+    p.ImagenEnvio = img->datos;
+    p.TramaEnvio = img->trama;
+    p.MascaraEnvio = img->mascara;
+    p.monitor().ZylTexMon[2]->setText(p.TramaEnvio);
+    return true;
+}
+
+bool ArmaComandoTendro(Programa& p) {
+    const bool restriccion = p.NumeroComando.size() == 1 && p.NumeroComando[0] >= '1' && p.NumeroComando[0] <= '6';
+    if (restriccion) {
+        p.ImagenEnvio = DigitoOpcion(p.ValorComando);
+        if (p.EstadoCaptura != "Activado") return false;
+    }
+    auto cmd = ArmaComando(p.NumeroComando, p.ValorComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior, p.Separador);
+    if (!cmd) return false;
+    p.CadenaComando = *cmd;
+    return true;
+}
+
+app::ModeloEquipo Modelo() {
+    app::ModeloEquipo m;
+    m.nombre = kNombre;
+    m.panel = kPanel;
+    m.codigo = "00";
+    m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
+        panel.setCaption("");
+        auto& titulo = w.add<forms::Label>("ZylLabTen", -1, &panel);
+        titulo.setCaption("Téndro");
+        titulo.move(240, 300, 3000, 360);
+    };
+    m.cargaConf = CargaConfTendro;
+    m.leeEquipo = LeeEquipoTendro;
+    m.preparaEnvio = PreparaEnvioTendro;
+    m.armaComando = ArmaComandoTendro;
+    return m;
+}
+
+}  // namespace zylma::models::tendro

@@ -1,0 +1,366 @@
+// The Téndro: its layout pinned by golden vectors, and the read, write and command paths
+// through the main window against a recording port.
+#include "fixture.h"
+#include "grupo1/tendro.h"
+#include "zylma/app/barra.h"
+#include "zylma/app/monitor.h"
+#include "zylma/app/zyl_for_pri.h"
+#include "zylma/codec/imagen.h"
+#include "zylma/models/modelos.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace zylma;
+using namespace zylma::app;
+using namespace zylma::models;
+using zylma::testing::AppFolder;
+using zylma::testing::ProgramHarness;
+
+namespace {
+
+const std::string kRelleno(106, 'F');
+
+// Panel: modifier "0001", key "1234", restrictions 1, 3 and 4 on, firmware "30", class
+// "Gardomelinta". Restriction 3 is bit 1 and restriction 4 bit 2 of the high nibble of byte 10
+// (0x30); restriction 1 is bit 1 of the high nibble of byte 11 (0x10). Block 1:
+//   05 1E 09 00 01 12 34 66 30 10 6E and 53 bytes FF
+// sum = 0x187 + 53 x 0xFF = 0x3652; 0x3652 mod 256 = 0x52; 255 - 0x52 = 0xAD.
+TEST(TendroCodec, GoldenProgrammingImage) {
+    auto img = tendro::ArmaImagen("0001", "1234", "101100", "30", "Gardomelinta");
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->datos, "00011234FF3010");
+    EXPECT_EQ(img->trama, "051E0900011234663010" "6E" + kRelleno + "AD" "03FE");
+    EXPECT_EQ(img->trama.size(), 134u);
+    EXPECT_EQ(img->mascara, std::string(138, '1'));
+}
+
+// The device's answer: code 00, version 0x1E, user type 09, modifier 0001, key "1A3A" (the
+// device's "A" is the digit 0), byte 9 FF, flags 30 10, byte 12 6E. Block sum:
+// 00+1E+09+00+01+1A+3A+FF+30+10+6E = 0x229, plus 53 x 0xFF (0x34CB) = 0x36F4;
+// 0xF4 mod 256, and 255 - 0xF4 = 0x0B.
+TEST(TendroCodec, DecodesADeviceAnswer) {
+    const std::string mapa = "001E0900011A3AFF30106E" + kRelleno + "0B" "03FE";
+    ASSERT_TRUE(codec::SumasCorrectas(mapa, *codec::BuscaModelo("00")));
+    auto l = tendro::Decodifica(mapa);
+    EXPECT_EQ(l.version, "30");
+    EXPECT_TRUE(l.usuarioGardomelinta);
+    EXPECT_TRUE(l.modificadorGardomelinta);
+    EXPECT_EQ(l.clave, "1030");
+    EXPECT_EQ(l.banderas, "101100");
+}
+
+TEST(TendroCodec, EveryRestrictionKeepsItsBitThroughAWriteAndARead) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"100000", "0010"}, {"010000", "0004"}, {"001000", "1000"}, {"000100", "2000"},
+        {"000010", "0400"}, {"000001", "0002"}, {"111111", "3416"}, {"000000", "0000"},
+    };
+    for (auto [flags, nibbles] : cases) {
+        EXPECT_EQ(tendro::NibblesBanderas(flags), nibbles) << flags;
+        EXPECT_EQ(tendro::BanderasDesdeNibbles(nibbles), flags) << nibbles;
+    }
+}
+
+TEST(TendroCodec, OnlyFourDigitKeysNotStartingWithZeroAreTaken) {
+    const std::pair<const char*, bool> cases[] = {
+        {"1234", true}, {"9990", true}, {"0123", false}, {"123", false}, {"12345", false},
+        {"12a4", false}, {"", false},   {"12*4", false},
+    };
+    for (auto [key, ok] : cases) {
+        EXPECT_EQ(tendro::ClaveValida(key), ok) << key;
+        EXPECT_EQ(tendro::ArmaImagen("0001", key, "000000", "30", "Gardomelinta").has_value(), ok) << key;
+    }
+}
+
+TEST(TendroCodec, RemoteCommands) {
+    struct Case {
+        const char *numero, *valor, *clave;
+        std::optional<std::string> cadena;
+    };
+    const Case cases[] = {
+        {"1", "1", "1234", "#1,1234,9"}, {"2", "0", "1234", "#3,1234,0"}, {"3", "1", "1234", "#4,1234,9"},
+        {"4", "1", "1234", "#5,1234,9"}, {"5", "0", "1234", "#6,1234,0"}, {"6", "1", "1234", "#9,1234,9"},
+        {"1", "2", "1234", "#1,1234,"},  {"10", "0", "5678", "#2,9999,5678"},
+        {"7", "1", "1234", std::nullopt}, {"0", "1", "1234", std::nullopt}, {"3", "1", "123", std::nullopt},
+        {"10", "0", "0123", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(tendro::ArmaComando(c.numero, c.valor, c.clave, "9999", ","), c.cadena) << c.numero << " " << c.clave;
+}
+
+// ---- through the main window ----
+
+struct Tendro : ::testing::Test {
+    AppFolder folder;
+    std::unique_ptr<ProgramHarness> h;
+
+    void SetUp() override {
+        auto sw = AppFolder::softwareRecord();
+        sw[23] = "2";
+        folder.writeSoftware(sw);
+        records::Record conf(57);
+        conf[40] = "111111000";
+        conf[41] = "Téndro";
+        conf[43] = "1111";
+        for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
+        conf[55] = "000000000";
+        folder.writeConfig("Téndro", "30", conf);
+        folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}, {"ResetFabrica", "RFA"}});
+        h = std::make_unique<ProgramHarness>(folder.path());
+        RegistraModelos(h->programa->modelos());
+        h->programa->pri();
+        w().ZylCmd[2]->userClick();  // the Téndro button
+    }
+    Programa& p() { return *h->programa; }
+    ZylForPri& w() { return p().pri(); }
+    ZylForMonitor& m() { return p().monitor(); }
+    std::string& wire() { return h->port->written; }
+    // Acknowledges every frame character until nothing more goes out.
+    void acknowledgeAll() {
+        for (int i = 0; i < 400; ++i) {
+            std::size_t before = wire().size();
+            if (p().IndiceEnvio == 1 && !wire().empty() && wire().back() == 'P') break;
+            h->port->arrive("T");
+            if (wire().size() == before) break;
+        }
+    }
+    static std::string answer(const std::string& mapaSinSuma) {
+        std::string mapa = mapaSinSuma + "00" "03FE";
+        codec::RecalculaSumas(mapa, *codec::BuscaModelo("00"));
+        return codec::RecepcionDesdeMapa(mapa);
+    }
+    std::string goodAnswer() { return answer("001E0900011A3AFF30106E" + kRelleno); }
+};
+
+TEST_F(Tendro, ReadFillsTheCommonAreaAndStopsTheWatchdog) {
+    w().comando(3).userClick();
+    EXPECT_EQ(w().ZylTexEst->text(), "Leyendo");
+    EXPECT_TRUE(w().TimerEC->timerEnabled());
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "DLEEf1P");
+    std::string a = goodAnswer();
+    ASSERT_EQ(a.size(), 138u);
+    h->port->arrive(a.substr(0, 137));
+    EXPECT_EQ(w().ZylTexResCla->text(), "1111");  // 137 characters change nothing
+    h->port->arrive(a.substr(137));
+    EXPECT_FALSE(w().TimerEC->timerEnabled());
+    EXPECT_EQ(w().ZylTexResCla->text(), "1030");
+    EXPECT_EQ(w().ZylTexResFirm->text(), "30");
+    EXPECT_EQ(w().ZylTexResUs->text(), "Gardomelinta");
+    EXPECT_EQ(w().ZylTexResMod->text(), "Gardomelinta");
+    EXPECT_EQ(w().ZylTexBan->text(), "101100");
+    EXPECT_EQ(w().ZylChkRes[0]->value(), 1);
+    EXPECT_EQ(w().ZylChkRes[1]->value(), 0);
+    EXPECT_EQ(w().ZylTexEst->text(), "Zylma");
+    EXPECT_EQ(m().ZylTexMon[8]->text().size(), 134u);
+    EXPECT_TRUE(w().panel("ZylFraTen")->visible());
+    EXPECT_TRUE(h->host.messages.empty());
+    h->host.advance(60000);
+    EXPECT_TRUE(h->host.messages.empty());
+}
+
+TEST_F(Tendro, BadChecksumRetriesThenGivesUpOncePerReading) {
+    std::string bad = goodAnswer();
+    bad[bad.size() - 6] = bad[bad.size() - 6] == '0' ? '1' : '0';  // a checksum nibble
+    for (int reading = 0; reading < 2; ++reading) {
+        SCOPED_TRACE(reading);
+        h->host.messages.clear();
+        wire().clear();
+        w().comando(3).userClick();
+        acknowledgeAll();
+        h->port->arrive(bad);
+        EXPECT_EQ(h->host.lastMessage(), "1");
+        EXPECT_EQ(w().ZylTexEst->text(), "Reintento Lectura 1");
+        EXPECT_NE(wire().find("P" "LEEf"), std::string::npos);  // the unframed resend, in one output
+        h->port->arrive(bad);
+        EXPECT_EQ(h->host.lastMessage(), "2");
+        h->port->arrive(bad);
+        EXPECT_EQ(h->host.lastMessage(), "Error de Comunicación!");
+        EXPECT_EQ(w().ZylTexEst->text(), "Zylma");
+        EXPECT_EQ(p().ContadorReintentos, 0);
+        // The watchdog was stopped with the last message: no second box follows.
+        EXPECT_FALSE(w().TimerEC->timerEnabled());
+        EXPECT_EQ(h->host.messages.size(), 3u);
+    }
+}
+
+TEST_F(Tendro, EachReadingStartsWithAllItsRetries) {
+    std::string bad = goodAnswer();
+    bad[bad.size() - 6] = bad[bad.size() - 6] == '0' ? '1' : '0';
+    w().comando(3).userClick();
+    acknowledgeAll();
+    h->port->arrive(bad);
+    h->port->arrive(goodAnswer());  // the retry succeeds with the counter at 1
+    EXPECT_EQ(w().ZylTexResCla->text(), "1030");
+    h->host.messages.clear();
+    w().comando(3).userClick();
+    acknowledgeAll();
+    h->port->arrive(bad);
+    h->port->arrive(bad);
+    EXPECT_EQ(h->host.lastMessage(), "2");  // two retries again, not one
+}
+
+TEST_F(Tendro, WriteSendsFrameOneThenTheDataPartAfterItsP) {
+    w().ZylTexResCla->setText("4321");
+    w().ZylChkRes[1]->userClick();
+    w().ZylChkRes[5]->userClick();
+    w().comando(4).userClick();
+    EXPECT_EQ(wire(), "D");
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "DESC1P");  // the Escritura text without its "f"
+    wire().clear();
+    h->host.advance(4999);
+    EXPECT_EQ(wire(), "");
+    h->host.advance(1);
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "D00014321FF0006" "1P");
+    EXPECT_EQ(p().EstadoEscritura, Programa::Escritura::Ninguna);
+    // The last transmission is recorded.
+    records::Record r;
+    ASSERT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
+              records::Status::Ok);
+    EXPECT_EQ(r[0], "00");
+    EXPECT_EQ(r[5], "00014321FF0006");
+    EXPECT_EQ(r[6], "14");
+    EXPECT_EQ(r[3], std::string(138, '1'));
+}
+
+TEST_F(Tendro, FrameTwoWaitsForFrameOneAndGivesUpAfterTheTimeOut) {
+    w().ZylTexResCla->setText("4321");
+    w().comando(4).userClick();
+    h->port->arrive("TT");  // frame 1 stalls after "DES"
+    h->host.advance(5000);
+    EXPECT_EQ(wire(), "DES");
+    h->port->arrive("TT");  // "C", then "1" and "P": frame 2 starts at once
+    EXPECT_EQ(wire(), "DESC1PD");
+    acknowledgeAll();
+    EXPECT_EQ(p().EstadoEscritura, Programa::Escritura::Ninguna);
+
+    wire().clear();
+    w().comando(4).userClick();  // this time frame 1 never finishes
+    h->host.advance(10000);      // the reply time-out of the software record
+    EXPECT_EQ(h->host.lastMessage(), "Error de Comunicación");
+    EXPECT_EQ(w().ZylTexEst->text(), "Zylma");
+    h->host.advance(20000);
+    EXPECT_EQ(wire(), "D");
+    EXPECT_EQ(p().EstadoEscritura, Programa::Escritura::Ninguna);
+}
+
+TEST_F(Tendro, NothingElseGoesOutWhileAWriteIsPending) {
+    w().ZylTexResCla->setText("4321");
+    w().comando(4).userClick();
+    acknowledgeAll();
+    wire().clear();
+    for (int b : {1, 2, 3, 4, 10}) w().comando(b).userClick();
+    EXPECT_EQ(wire(), "");
+    EXPECT_EQ(h->host.messages.size(), 5u);
+    h->host.advance(5000);
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "D00014321FF0000" "1P");
+}
+
+TEST_F(Tendro, RefusedKeySendsNothingAndStillRecordsTheWrite) {
+    for (const char* key : {"0123", "12", ""}) {
+        SCOPED_TRACE(key);
+        std::remove(records::pathUltEnvio(folder.path()).c_str());
+        wire().clear();
+        h->host.messages.clear();
+        w().ZylTexResCla->setText(key);
+        w().comando(4).userClick();
+        EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
+        EXPECT_EQ(p().EstadoCaptura, "Activado");
+        EXPECT_EQ(p().EnviaImagen, "0");
+        EXPECT_EQ(w().ZylTexEst->text(), "Zylma");
+        h->host.advance(10000);
+        EXPECT_EQ(wire(), "");
+        records::Record r;
+        EXPECT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
+                  records::Status::Ok);
+        EXPECT_EQ(r[5], "");
+    }
+    // The next command bar send is its own command, not the refused data part.
+    p().ComandoColgado = "COLf";
+    w().ZylTexResCla->setText("4321");
+    w().comando(1).userClick();
+    h->host.advance(5000);
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "DCOLf43211P");
+}
+
+TEST_F(Tendro, WriteWithNoModelSendsNothing) {
+    w().ZylCmd[0]->userClick();  // "Zylma": no builder
+    p().CodigoEquipo = "";
+    p().ImagenEnvio = "STALE";
+    w().comando(4).userClick();
+    h->host.advance(10000);
+    EXPECT_EQ(wire(), "");
+    EXPECT_EQ(p().EnviaImagen, "0");
+}
+
+TEST_F(Tendro, FactoryResetSendsTheStoredTextAlone) {
+    w().comando(10).userClick();
+    h->host.advance(5000);
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "DRFAf1P");
+    EXPECT_FALSE(std::ifstream(records::pathUltEnvio(folder.path())).good());
+    EXPECT_EQ(m().ZylTexMon[2]->text(), "");
+    EXPECT_TRUE(p().EnvioConEscritura);
+}
+
+TEST_F(Tendro, RefusedRemoteCommandSendsNothingNotEvenThePreviousOne) {
+    w().ZylTexResCla->setText("4321");
+    p().NumeroComando = "3";
+    p().ValorComando = "1";
+    IniciaEnvio(p());
+    h->host.advance(5000);
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "D#4,4321,91P");
+    wire().clear();
+    p().NumeroComando = "7";  // no such Téndro command
+    IniciaEnvio(p());
+    EXPECT_FALSE(w().TimerPID->timerEnabled());
+    EXPECT_EQ(p().CadenaComando, "");
+    EXPECT_EQ(w().ZylTexEst->text(), "Zylma");
+    w().ZylTexResCla->setText("0123");
+    p().NumeroComando = "3";
+    IniciaEnvio(p());
+    h->host.advance(10000);
+    EXPECT_EQ(wire(), "");
+    EXPECT_TRUE(h->host.messages.empty());
+}
+
+TEST_F(Tendro, ReplaysDecodeWithoutSendingAnything) {
+    w().comando(6).userClick();
+    EXPECT_EQ(h->host.lastMessage(), "No existe Ultimo Envio");
+
+    w().comando(3).userClick();
+    acknowledgeAll();
+    h->port->arrive(goodAnswer());
+    const std::string kept = p().TramaRecibida;
+    w().ZylTexResCla->setText("4321");
+    w().comando(4).userClick();
+    h->host.advance(5000);
+    acknowledgeAll();
+    wire().clear();
+
+    w().comando(6).userClick();  // "&Ult.Envío": the write comes back into the panel
+    EXPECT_EQ(w().ZylTexResCla->text(), "4321");
+    EXPECT_EQ(m().ZylTexMon[4]->text(), std::string(138, '1'));
+    EXPECT_EQ(p().TramaRecibida, kept);
+    EXPECT_EQ(w().ZylTexEst->text(), "Zylma");
+
+    w().ZylCmd[8]->userClick();  // another model's button in between
+    w().comando(5).userClick();  // "Ult.&Leído" decodes the kept Téndro read
+    EXPECT_EQ(w().ZylTexResCla->text(), "1030");
+    EXPECT_EQ(p().CodigoEquipo, "00");
+
+    p().UltimaLectura[128] = p().UltimaLectura[128] == '0' ? '1' : '0';  // a stored image gone bad
+    h->host.messages.clear();
+    w().comando(5).userClick();
+    EXPECT_EQ(h->host.lastMessage(), "Error de Comunicación!");
+    EXPECT_EQ(h->host.messages.size(), 1u);
+    EXPECT_EQ(wire(), "");
+}
+
+}  // namespace
