@@ -267,3 +267,32 @@ TEST_F(MainWindow, ClosingTheMonitorOnlyHidesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// The three forms of the restrictor flags stay in step whichever side changes.
+TEST_F(MainWindow, RestrictorFlagsFollowTheFlagTextAndTheBoxes) {
+    start(AppFolder::softwareRecord());
+    const std::pair<const char*, const char*> cases[] = {
+        {"101", "101000000"},        {"1x1111111", "101111111"}, {"0000000001", "000000000"},
+        {"", "000000000"},           {"111111111", "111111111"},
+    };
+    for (auto [text, expected] : cases) {
+        w().ZylTexBan->setText(text);
+        std::string boxes;
+        for (auto* c : w().ZylChkRes) boxes += c->value() == 1 ? '1' : '0';
+        EXPECT_EQ(boxes, expected) << text;
+        EXPECT_EQ(BanderasComoTexto(p()), expected) << text;
+    }
+    MuestraRestricciones(p());
+    w().ZylChkRes[4]->setValue(2);  // greyed counts as off
+    EXPECT_EQ(p().BanderasRestrictor[4], 0);
+    w().ZylChkRes[4]->userClick();
+    EXPECT_EQ(p().BanderasRestrictor[4], 1);
+    int clicks = 0;
+    for (auto* c : w().ZylChkRes) c->onClick = [&] { ++clicks; };
+    w().ZylTexBan->setText(w().ZylTexBan->text());  // the same text changes nothing
+    EXPECT_EQ(clicks, 0);
+}
+
+}  // namespace
