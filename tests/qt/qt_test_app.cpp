@@ -14,3 +14,7 @@ QApplication& app() {
 }
 
 }  // namespace zylma::qt::testing
+
+// Under LeakSanitizer: fontconfig keeps a cache for the life of the process, which is not ours
+// to free. Without the sanitizer nothing calls this.
+extern "C" __attribute__((used)) const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
