@@ -28,7 +28,12 @@ const char kUsage[] =
     "                 [--fault checksum|short|long|silence|noise] [--fault-times N] [--log FILE]\n"
     "  CODE  model code as the device sends it: 00 02 03 04 05 06 08 0: (0A is taken for 0:)\n"
     "  N     firmware version in decimal (default 30)\n"
-    "  FILE  image in map form: hex text without the leading 0245\n";
+    "  --image FILE  the device's image in map form: hex text without the leading 0245,\n"
+    "                of the model's length (blanks and line ends ignored)\n"
+    "  --strict      refuse a written data part that cannot belong to the model\n"
+    "  --fault-times how many answers the fault spoils (default: all)\n"
+    "  --log FILE    append one line per event: frame: \"TEXT\", unframed read, read answered,\n"
+    "                data part stored / refused: REASON, and the other commands by name\n";
 
 int fail(const std::string& message) {
     std::cerr << "zylma-sim: " << message << "\n";

@@ -103,12 +103,19 @@ int PtyDevice::serve(Restrictor& device, int watchFd, const volatile std::sig_at
         if (n > 0 && (fds[0].revents & POLLIN)) {
             char buf[512];
             ssize_t got = ::read(master_, buf, sizeof buf);
+            if (got < 0 && errno != EAGAIN && errno != EINTR) {
+                // Should not happen while our own slave end is open; never spin on it.
+                ::poll(nullptr, 0, 50);
+            }
             for (ssize_t i = 0; i < got; ++i) {
                 // A new frame from an idle line: whatever the program left unread belongs to
                 // an earlier exchange (or an earlier run) and would only confuse this one.
                 if (buf[i] == 'D' && !device.inFrame()) ::tcflush(slave_, TCIFLUSH);
                 device.receive(buf[i], now);
             }
+        }
+        if (n > 0 && (fds[0].revents & (POLLHUP | POLLERR)) && !(fds[0].revents & POLLIN)) {
+            ::poll(nullptr, 0, 50);
         }
         if (n > 0 && watchFd >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
             char buf[256];

@@ -9,7 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "zylma/codec/imagen.h"
@@ -135,10 +139,38 @@ TEST_F(SimProgram, AnswersAFramedReadOnItsPty) {
     }
 }
 
+// The image and log options as an end-to-end test uses them: the answer is the given image,
+// and the log says what the device received.
+TEST_F(SimProgram, AnswersWithTheGivenImageAndLogsTheFrames) {
+    std::string dir = ::testing::TempDir();
+    std::string imagen = dir + "/zylma_sim_image.hex", log = dir + "/zylma_sim.log";
+    std::remove(log.c_str());
+    std::string mapa = zylma::codec::ArmaTramaEnvio(
+        1, {"00", "1E", "09", "0001"}, "12346630106E");
+    {
+        std::ofstream f(imagen);
+        std::string lower = mapa;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        f << lower.substr(0, 60) << "\n" << lower.substr(60) << "\n";
+    }
+    start({"--image", imagen, "--log", log});
+    int fd = openPort();
+    ASSERT_GE(fd, 0);
+    const std::string lectura = zylma::sim::ComandosKit().lectura + "f";
+    ASSERT_TRUE(sendFrame(fd, lectura));
+    EXPECT_EQ(receive(fd, 3000, 138), zylma::codec::RecepcionDesdeMapa(mapa));
+    close(fd);
+
+    std::ifstream in(log);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("frame: \"" + lectura + "\""), std::string::npos) << text.str();
+}
+
 TEST_F(SimProgram, RefusesBadOptionsWithAMessage) {
     struct { std::vector<std::string> args; } casos[] = {
         {{"--model", "07"}}, {{"--fault", "loud"}}, {{"--image", "/nonexistent/image.hex"}},
-        {{"--version", "x"}},
+        {{"--version", "x"}}, {{"--version", "256"}}, {{"--bogus"}},
     };
     for (auto& c : casos) {
         pid_t pid = fork();
