@@ -41,6 +41,7 @@ struct State {
     int sizeLoseAt = 0;
     int sizeCount = 0;
     std::vector<std::string> log;
+    std::vector<DWORD> logTimes;
     std::vector<std::string> boxes;
     std::vector<std::string> debug;
     std::set<HLINEAPP> apps;
@@ -65,7 +66,10 @@ State& st() {
     return s;
 }
 
-void note(std::string line) { st().log.push_back(std::move(line)); }
+void note(std::string line) {
+    st().log.push_back(std::move(line));
+    st().logTimes.push_back(st().clock);
+}
 
 std::optional<LONG> scriptedResult(const std::string& function) {
     auto& r = st().results;
@@ -233,6 +237,19 @@ void loseSize(int nth) { st().sizeLoseAt = nth == 0 ? 0 : st().sizeCount + nth; 
 int allocations() { return st().allocCount; }
 
 const std::vector<std::string>& log() { return st().log; }
+const std::vector<DWORD>& logTimes() { return st().logTimes; }
+int find(const std::string& prefix, int from) {
+    const auto& l = st().log;
+    for (std::size_t i = static_cast<std::size_t>(std::max(from, 0)); i < l.size(); ++i)
+        if (l[i].rfind(prefix, 0) == 0) return static_cast<int>(i);
+    return -1;
+}
+int count(const std::string& prefix) {
+    int n = 0;
+    for (auto& line : st().log)
+        if (line.rfind(prefix, 0) == 0) ++n;
+    return n;
+}
 std::vector<std::string> boxes() { return st().boxes; }
 std::vector<std::string> debugTexts() { return st().debug; }
 std::string debugOutput() {

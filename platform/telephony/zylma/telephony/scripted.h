@@ -64,6 +64,11 @@ void loseSize(int nth);
 int allocations();
 
 const std::vector<std::string>& log();
+// The fake clock when each log line was written.
+const std::vector<DWORD>& logTimes();
+// Index of the first log line from `from` on that starts with `prefix`; -1 when none.
+int find(const std::string& prefix, int from = 0);
+int count(const std::string& prefix);
 std::vector<std::string> boxes();       // "KZQ|¡ OK !|64", in order
 std::vector<std::string> debugTexts();  // the bytes as written
 std::string debugOutput();              // all of them joined
