@@ -124,7 +124,8 @@ std::string Restrictor::takeOutput(uint32_t nowMs) {
 }
 
 void Restrictor::receive(char c, uint32_t nowMs) {
-    flushDue(nowMs);
+    // Output is due by the clock but leaves only through takeOutput: an acknowledgement that
+    // the caller has not taken yet has not gone out, so a "P" read late still cancels it.
 
     if (inFrame_ && reached(lastCharMs_ + options_.frameTimeoutMs, nowMs)) {
         note("frame abandoned after silence: \"" + visible(frame_) + "\"");
@@ -172,7 +173,9 @@ void Restrictor::receive(char c, uint32_t nowMs) {
         return;
     }
     frame_ += c;
-    lastAckSeq_ = schedule(nowMs + options_.ackDelayMs, "T", true);
+    // A "1" may be the closing one: wait longer for the "P" that would follow it at once.
+    uint32_t delay = c == '1' ? options_.holdOneMs : options_.ackDelayMs;
+    lastAckSeq_ = schedule(nowMs + delay, "T", true);
 }
 
 void Restrictor::endFrame(uint32_t nowMs) {

@@ -51,7 +51,7 @@ protected:
             if (!waitForAck()) return -1;
             ++acks;
         }
-        run(10);
+        run(100);  // long past any held acknowledgement
         acks += countAndDropTs();
         return acks;
     }
@@ -111,6 +111,18 @@ TEST_F(Line, EachCharacterButTheClosingOneIsAcknowledged) {
     }
     EXPECT_TRUE(dev->received("X1"));
     EXPECT_FALSE(dev->received("X"));
+}
+
+// Behind a pty the device may read the "P" only after the held acknowledgement fell due; as
+// long as it has not gone out, the "P" still cancels it.
+TEST_F(Line, LateReadPStillCancelsTheHeldAcknowledgement) {
+    make();
+    dev->receive('D', now);
+    EXPECT_EQ(dev->takeOutput(now + 3), "T");
+    dev->receive('1', now + 3);
+    dev->receive('P', now + 60);
+    EXPECT_EQ(dev->takeOutput(now + 100), "");
+    EXPECT_EQ(dev->frames().back(), "");
 }
 
 TEST_F(Line, NothingIsAcknowledgedOutsideAFrame) {

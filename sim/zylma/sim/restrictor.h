@@ -10,7 +10,8 @@
 //
 // Line protocol as the program drives it: "D", the command, "1", "P"; one "T" per character
 // from the "D" on, never for the closing "1" nor the "P". A "1" may also stand inside a command,
-// so each acknowledgement is held for a few character times and dropped when a "P" follows.
+// so each acknowledgement is held for a few character times (longer after a "1") and dropped
+// when a "P" follows.
 #pragma once
 
 #include <cstdint>
@@ -46,7 +47,8 @@ struct Options {
     bool strict = false;       // refuse data parts that cannot belong to the model
     Fault fault = Fault::None;
     int faultTimes = -1;       // answers spoilt by the fault; -1 every one
-    uint32_t ackDelayMs = 3;      // how long an acknowledgement waits for a possible "P"
+    uint32_t ackDelayMs = 3;      // how long an acknowledgement takes
+    uint32_t holdOneMs = 20;      // how long the acknowledgement of a "1" waits for a "P"
     uint32_t answerDelayMs = 20;  // pause between a read command and the image
     uint32_t frameTimeoutMs = 1000;  // a frame silent this long is abandoned
     Comandos comandos = ComandosKit();
