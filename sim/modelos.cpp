@@ -49,6 +49,15 @@ ModelHooks tendroHooks() {
     return h;
 }
 
+// The models with behaviour of their own, by wire-form code; each model unit adds its entry.
+struct Entry {
+    std::string_view code;
+    ModelHooks (*hooks)();
+};
+constexpr Entry kOwn[] = {
+    {"00", tendroHooks},
+};
+
 }  // namespace
 
 std::string genericDefaultImage(const codec::ModeloTrama& m, int version) {
@@ -115,10 +124,15 @@ Placement genericPlaceDataPart(std::string& image, const codec::ModeloTrama& m,
     return p;
 }
 
-ModelHooks hooksFor(std::string_view wireCode) {
+ModelHooks hooksFor(std::string_view wireCode, const ModelHooks& overrides) {
     ModelHooks h;
-    // Each model's own entry: add its layout here as its unit brings it.
-    if (wireCode == "00") h = tendroHooks();
+    for (const auto& e : kOwn) {
+        if (e.code == wireCode) h = e.hooks();
+    }
+    if (overrides.defaultImage) h.defaultImage = overrides.defaultImage;
+    if (overrides.placeDataPart) h.placeDataPart = overrides.placeDataPart;
+    if (overrides.remoteCommand) h.remoteCommand = overrides.remoteCommand;
+    if (overrides.dataPartLength) h.dataPartLength = overrides.dataPartLength;
 
     std::optional<std::size_t> length = h.dataPartLength;
     if (!h.defaultImage) h.defaultImage = genericDefaultImage;

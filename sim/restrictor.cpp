@@ -58,7 +58,7 @@ std::unique_ptr<Restrictor> Restrictor::create(const Options& options, std::stri
 }
 
 Restrictor::Restrictor(const Options& options, const codec::ModeloTrama& model)
-    : options_(options), model_(&model), hooks_(hooksFor(model.codigo)) {
+    : options_(options), model_(&model), hooks_(hooksFor(model.codigo, options.hooks)) {
     image_ = hooks_.defaultImage(model, options.version);
 }
 

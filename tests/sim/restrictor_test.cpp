@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "zylma/codec/conversores.h"
@@ -200,6 +201,26 @@ TEST_F(Line, DataPartRunsOnIntoTheSecondBlock) {
     EXPECT_EQ(mapa.substr(130, 2), "45");
     EXPECT_EQ(mapa.substr(132, 3), "2BC");  // "*" and "#" in the device's digit code
     EXPECT_TRUE(codec::SumasCorrectas(mapa, *BuscaModelo("0:")));
+}
+
+// A model's own layout goes in through the hooks; checksums are still the device's job.
+TEST_F(Line, ModelLayoutHookPlacesTheDataPart) {
+    Options o;
+    o.model = "06";
+    o.hooks.placeDataPart = [](std::string& image, const codec::ModeloTrama&, std::string_view data,
+                               bool) {
+        image.replace(140, data.size(), data);  // somewhere in block 2
+        return Placement{true, "own layout"};
+    };
+    make(o);
+    frame(ComandosKit().escritura);
+    frame("ABCD");
+    std::string mapa = codec::MapaDesdeRecepcion(readImage());
+    EXPECT_EQ(mapa.substr(140, 4), "ABCD");
+    EXPECT_EQ(mapa.substr(6, 4), "0001");  // the generic place is untouched
+    EXPECT_TRUE(codec::SumasCorrectas(mapa, *BuscaModelo("06")));
+    EXPECT_NE(std::find(dev->log().begin(), dev->log().end(), "data part stored: own layout"),
+              dev->log().end());
 }
 
 TEST_F(Line, StrictModeRefusesWhatCannotBeAnImage) {

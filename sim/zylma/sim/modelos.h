@@ -32,8 +32,9 @@ struct ModelHooks {
     std::optional<std::size_t> dataPartLength;
 };
 
-// The hooks of a model (wire-form code), with the generic ones filling every gap.
-ModelHooks hooksFor(std::string_view wireCode);
+// The hooks of a model (wire-form code): the members set in `overrides` first, then the
+// model's own entry in the table of modelos.cpp, then the generic ones for every gap.
+ModelHooks hooksFor(std::string_view wireCode, const ModelHooks& overrides = {});
 
 // The generic behaviour, usable by a model's own entry as a fallback.
 std::string genericDefaultImage(const codec::ModeloTrama& m, int version);

@@ -52,6 +52,8 @@ struct Options {
     uint32_t answerDelayMs = 20;  // pause between a read command and the image
     uint32_t frameTimeoutMs = 1000;  // a frame silent this long is abandoned
     Comandos comandos = ComandosKit();
+    // Members set here replace the model's own hooks (a test can give a layout of its own).
+    ModelHooks hooks;
 };
 
 class Restrictor {
