@@ -46,7 +46,9 @@ public:
             tio.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS);
             tio.c_cflag = (tio.c_cflag & ~CSIZE) | CS8;
             tio.c_iflag &= ~(IXON | IXOFF | IXANY);
-            tio.c_cc[VMIN] = 0;
+            // VMIN 1 with O_NONBLOCK: an empty line reads as EAGAIN, so a read of 0 bytes
+            // really is the far end going away.
+            tio.c_cc[VMIN] = 1;
             tio.c_cc[VTIME] = 0;
             ::tcsetattr(fd, TCSANOW, &tio);
         }
