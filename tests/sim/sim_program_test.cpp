@@ -18,6 +18,7 @@
 
 #include "zylma/codec/imagen.h"
 #include "zylma/sim/comandos.h"
+#include "zylma/sim/sim_process.h"
 
 namespace {
 
@@ -26,55 +27,16 @@ using namespace std::chrono;
 class SimProgram : public ::testing::Test {
 protected:
     void start(std::vector<std::string> args) {
-        int in[2], out[2];
-        ASSERT_EQ(pipe(in), 0);
-        ASSERT_EQ(pipe(out), 0);
-        pid_ = fork();
-        ASSERT_GE(pid_, 0);
-        if (pid_ == 0) {
-            dup2(in[0], 0);
-            dup2(out[1], 1);
-            close(in[1]);
-            close(out[0]);
-            std::vector<char*> argv;
-            std::string path = ZYLMA_SIM_PATH;
-            argv.push_back(path.data());
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(path.c_str(), argv.data());
-            _exit(127);
-        }
-        close(in[0]);
-        close(out[1]);
-        stdin_ = in[1];
-        stdout_ = out[0];
-        // The first line is the pty's path.
-        std::string line;
-        auto end = steady_clock::now() + seconds(10);
-        while (line.find('\n') == std::string::npos && steady_clock::now() < end) {
-            pollfd p{stdout_, POLLIN, 0};
-            if (poll(&p, 1, 100) > 0) {
-                char buf[256];
-                ssize_t n = read(stdout_, buf, sizeof buf);
-                if (n <= 0) break;
-                line.append(buf, static_cast<std::size_t>(n));
-            }
-        }
-        ASSERT_NE(line.find('\n'), std::string::npos) << "no path from zylma-sim";
-        path_ = line.substr(0, line.find('\n'));
+        std::string error;
+        ASSERT_TRUE(sim_.start(args, error)) << error;
+        path_ = sim_.path();
     }
 
     void TearDown() override {
-        if (pid_ <= 0) return;
-        close(stdin_);  // closing its stdin ends the simulator
-        int status = 0;
-        for (int i = 0; i < 50 && waitpid(pid_, &status, WNOHANG) == 0; ++i) usleep(100000);
-        if (waitpid(pid_, &status, WNOHANG) == 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-            ADD_FAILURE() << "zylma-sim did not end when its stdin closed";
-        }
-        close(stdout_);
+        if (!sim_.running()) return;
+        int status = sim_.stop();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "zylma-sim did not end by itself when its stdin closed";
     }
 
     int openPort() {
@@ -114,8 +76,7 @@ protected:
         return true;
     }
 
-    pid_t pid_ = -1;
-    int stdin_ = -1, stdout_ = -1;
+    zylma::sim::SimProcess sim_;
     std::string path_;
 };
 
@@ -180,7 +141,7 @@ TEST_F(SimProgram, RefusesBadOptionsWithAMessage) {
             dup2(devnull, 1);
             dup2(devnull, 2);
             std::vector<char*> argv;
-            std::string path = ZYLMA_SIM_PATH;
+            std::string path = zylma::sim::SimProcess::program();
             argv.push_back(path.data());
             for (auto& a : c.args) argv.push_back(a.data());
             argv.push_back(nullptr);
