@@ -1,15 +1,14 @@
 #include "zylma/app/arranque.h"
 
 #include "zylma/app/programa.h"
-#include "zylma/app/zyl_for_pri.h"
+
+namespace zylma::admin {
+// The login lives with the administration windows (admin/), which Principal links.
+void MuestraLogin(app::Programa& p, bool modal);
+}  // namespace zylma::admin
 
 namespace zylma::app {
 
-void Arranca(Programa& p) {
-    p.NivelUsuario = "Ingenieria";
-    p.NumPuerto = 1;
-    ZylForPri& w = p.pri();
-    if (!p.host().quitting()) w.show();
-}
+void Arranca(Programa& p) { admin::MuestraLogin(p, false); }
 
 }  // namespace zylma::app

@@ -5,8 +5,8 @@ namespace zylma::app {
 
 class Programa;
 
-// Shows the program's first window. Until there is a login, the main window opens as the
-// engineering user on port 1.
+// Shows the program's first window: the login, which leads through the port choice to the main
+// window.
 void Arranca(Programa& p);
 
 }  // namespace zylma::app
