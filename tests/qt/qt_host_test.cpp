@@ -584,6 +584,30 @@ TEST_F(QtHostTest, MultiLineBoxKeepsDesktopLineEnds) {
     EXPECT_EQ(changes, 2);
 }
 
+TEST_F(QtHostTest, FormUnloadedUnderItsOpenBoxOrPopupIsNoCrash) {
+    auto& timer = form.add<Timer>("TimerEC");
+    timer.onTimer = [&] {
+        timer.setTimerEnabled(false);
+        form.unload();
+    };
+    timer.setInterval(40);
+    auto& comando = form.addMenu("ZylMnuComando", "Comando");
+    comando.addItem("ZylMnuEnviar", "Enviar");
+    for (int round = 0; round < 2; ++round) {
+        showAndActivate(form);
+        timer.setTimerEnabled(true);
+        if (round == 0) {
+            // The box goes with its window; the answer is the one that does nothing.
+            EXPECT_EQ(host.msgBox("Error de Comunicación", vbRetryCancel, "ZYLMA"), vbCancel);
+        } else {
+            host.popupMenu(comando);
+        }
+        QTest::qWait(20);
+        EXPECT_FALSE(form.loaded());
+        EXPECT_EQ(host.windowOf(form), nullptr);
+    }
+}
+
 TEST_F(QtHostTest, QuitInsideAMessageBoxEndsEveryLoop) {
     auto& timer = form.add<Timer>("TimerEC");
     timer.onTimer = [&] {

@@ -642,7 +642,13 @@ bool Binding::eventFilter(QObject* obj, QEvent* e) {
             }
             return enterOrEscape(ke);
         }
-        if (control_->kind() == Kind::CheckBox && ke->key() == Qt::Key_Space) return false;
+        // Other controls hear typed characters too, and may swallow them.
+        if (control_->onKeyPress && printable(ke->text()) && ke->text().size() == 1 &&
+            ke->text()[0].unicode() < 0x80 && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            int k = ke->text()[0].unicode();
+            control_->onKeyPress(k);
+            return k == 0;
+        }
         return false;
     }
     case QEvent::InputMethod: {
@@ -841,9 +847,9 @@ void QtHost::FormState::syncMenus() {
         for (QAction* a : bar->actions()) bar->removeAction(a);
         bar->addActions(wanted);
     }
+    const bool hadBar = bar->isVisibleTo(window);
     bar->setVisible(!wanted.isEmpty());
-    bar->adjustSize();
-    placeWindow();
+    if (hadBar != !wanted.isEmpty()) placeWindow();
 }
 
 void QtHost::FormState::placeWindow() {
@@ -1073,28 +1079,34 @@ int QtHost::msgBox(const std::string& prompt, int style, const std::string& titl
     if (quitting_) return quietAnswer(style);
     QWidget* parent = QApplication::activeWindow();
     if (!parent && lastActive_) parent = windowOf(*lastActive_);
-    QMessageBox box(parent);
-    box.setWindowTitle(toQt(title));
-    box.setTextFormat(Qt::PlainText);  // the text is shown as it is, never as markup
-    box.setText(toQt(prompt));
+    // On the heap and watched: a timer or the serial line may unload the form under the box
+    // while it waits, and the form's window takes its children with it.
+    QPointer<QMessageBox> box = new QMessageBox(parent);
+    box->setWindowTitle(toQt(title));
+    box->setTextFormat(Qt::PlainText);  // the text is shown as it is, never as markup
+    box->setText(toQt(prompt));
     switch (style & 0x70) {
-    case forms::vbCritical: box.setIcon(QMessageBox::Critical); break;
-    case forms::vbQuestion: box.setIcon(QMessageBox::Question); break;
-    case forms::vbExclamation: box.setIcon(QMessageBox::Warning); break;
-    case forms::vbInformation: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
+    case forms::vbCritical: box->setIcon(QMessageBox::Critical); break;
+    case forms::vbQuestion: box->setIcon(QMessageBox::Question); break;
+    case forms::vbExclamation: box->setIcon(QMessageBox::Warning); break;
+    case forms::vbInformation: box->setIcon(QMessageBox::Information); break;
+    default: box->setIcon(QMessageBox::NoIcon); break;
     }
     auto buttons = boxButtons(style);
     std::vector<std::pair<QAbstractButton*, int>> made;
-    for (const auto& b : buttons) made.emplace_back(box.addButton(b.qt), b.answer);
+    for (const auto& b : buttons) made.emplace_back(box->addButton(b.qt), b.answer);
     // The second and third buttons can be the default one (256, 512).
     std::size_t def = std::min<std::size_t>(static_cast<std::size_t>((style >> 8) & 3), made.size() - 1);
-    box.setDefaultButton(static_cast<QPushButton*>(made[def].first));
-    openBoxes_.push_back(&box);
-    box.exec();
-    openBoxes_.erase(std::remove(openBoxes_.begin(), openBoxes_.end(), QPointer<QWidget>(&box)), openBoxes_.end());
+    box->setDefaultButton(static_cast<QPushButton*>(made[def].first));
+    openBoxes_.push_back(box.data());
+    box->exec();
+    openBoxes_.erase(std::remove_if(openBoxes_.begin(), openBoxes_.end(),
+                                    [&](const QPointer<QWidget>& w) { return !w || w == box.data(); }),
+                     openBoxes_.end());
+    if (!box) return quietAnswer(style);
+    QAbstractButton* clicked = box->clickedButton();
+    delete box.data();
     if (quitting_) return quietAnswer(style);
-    QAbstractButton* clicked = box.clickedButton();
     for (const auto& [btn, answer] : made)
         if (btn == clicked) return answer;
     return quietAnswer(style);
@@ -1127,14 +1139,20 @@ void QtHost::popupMenu(Menu& menu) {
     if (quitting_) return;
     // A pop-up of its own: the bar's menu would also fire its triggered signal, and a hidden
     // top-level menu has no bar entry at all.
-    QMenu popup(windowOf(menu.form()));
+    QPointer<QMenu> popup = new QMenu(windowOf(menu.form()));
     std::map<QAction*, Menu*> chosen;
-    fillPopup(popup, menu, chosen);
-    if (popup.isEmpty()) return;
-    openBoxes_.push_back(&popup);
-    QAction* a = popup.exec(QCursor::pos());
-    openBoxes_.erase(std::remove(openBoxes_.begin(), openBoxes_.end(), QPointer<QWidget>(&popup)),
+    fillPopup(*popup, menu, chosen);
+    if (popup->isEmpty()) {
+        delete popup.data();
+        return;
+    }
+    openBoxes_.push_back(popup.data());
+    QAction* a = popup->exec(QCursor::pos());
+    openBoxes_.erase(std::remove_if(openBoxes_.begin(), openBoxes_.end(),
+                                    [&](const QPointer<QWidget>& w) { return !w || w == popup.data(); }),
                      openBoxes_.end());
+    if (!popup) return;  // its form went away while it was open
+    delete popup.data();
     if (!a || quitting_) return;
     auto it = chosen.find(a);
     // The chosen item's handler runs before the pop-up returns to its caller.
