@@ -15,7 +15,7 @@ namespace {
 
 // Layout in twips (15 a pixel).
 constexpr int kMargen = 120;
-constexpr int kBotonModeloAncho = 1800, kBotonModeloAlto = 400, kBotonModeloPaso = 450;
+constexpr int kBotonModeloAncho = 1800, kBotonModeloAlto = 360, kBotonModeloPaso = 390;
 constexpr int kPanelIzq = 2100, kPanelArriba = 120, kPanelAncho = 7200, kPanelAlto = 5460;
 constexpr int kResIzq = kPanelIzq + kPanelAncho + kMargen, kResAncho = 3900;
 constexpr int kBarraArriba = kPanelArriba + kPanelAlto + kMargen, kBarraAlto = 660;
@@ -143,7 +143,8 @@ void ZylForPri::construye() {
 
     // Command bar and status line.
     ZylFraCom = &add<Frame>("ZylFraCom");
-    ZylFraCom->move(kPanelIzq, kBarraArriba, kAnchoVentana - kPanelIzq - kMargen - 60, kBarraAlto);
+    // The bar runs the whole width, under the model buttons as well.
+    ZylFraCom->move(kMargen, kBarraArriba, kAnchoVentana - 2 * kMargen - 60, kBarraAlto);
     const int anchoBoton = (ZylFraCom->width() - 240) / 9;
     for (int i = 0; i < 9; ++i) {
         auto& b = add<Button>("ZylFraCom" + dosDigitos(kComandos[i].numero), -1, ZylFraCom);
@@ -154,7 +155,7 @@ void ZylForPri::construye() {
     ZylTexEst = &add<TextBox>("ZylTexEst");
     ZylTexEst->locked = true;
     ZylTexEst->setText("Zylma");
-    ZylTexEst->move(kPanelIzq, kBarraArriba + kBarraAlto + 90, ZylFraCom->width(), 315);
+    ZylTexEst->move(kMargen, kBarraArriba + kBarraAlto + 90, ZylFraCom->width(), 315);
 
     TimerEC = &add<Timer>("TimerEC");
     TimerPID = &add<Timer>("TimerPID");
