@@ -106,9 +106,11 @@ Status decodeRecord(const RecordKind& kind, const std::string& bytes, Record& r)
     size_t pos = 0;
     for (size_t k = 0; k < r.size(); ++k) {
         // A partial record at the end of the file that stops cleanly between fields leaves the
-        // remaining fields empty, as the past-the-end record does. A whole record has room for
-        // every count, so running out inside one is damage.
-        if (pos == limit && limit < static_cast<size_t>(kind.length))
+        // remaining fields empty, as the past-the-end record does, provided their empty counts
+        // would have fitted the record: a whole record has room for every count, so running
+        // out inside one is damage.
+        if (pos == limit && pos + 2 * (r.size() - k) <= static_cast<size_t>(kind.length) &&
+            limit < static_cast<size_t>(kind.length))
             return Status::Ok;
         if (pos + 2 > limit) {
             r.assign(r.size(), std::string());
