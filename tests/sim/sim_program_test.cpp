@@ -104,7 +104,8 @@ TEST_F(SimProgram, AnswersAFramedReadOnItsPty) {
 // and the log says what the device received.
 TEST_F(SimProgram, AnswersWithTheGivenImageAndLogsTheFrames) {
     std::string dir = ::testing::TempDir();
-    std::string imagen = dir + "/zylma_sim_image.hex", log = dir + "/zylma_sim.log";
+    std::string stem = dir + "/zylma_sim_" + std::to_string(getpid());
+    std::string imagen = stem + ".hex", log = stem + ".log";
     std::remove(log.c_str());
     std::string mapa = zylma::codec::ArmaTramaEnvio(
         1, {"00", "1E", "09", "0001"}, "12346630106E");
@@ -126,6 +127,8 @@ TEST_F(SimProgram, AnswersWithTheGivenImageAndLogsTheFrames) {
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_NE(text.str().find("frame: \"" + lectura + "\""), std::string::npos) << text.str();
+    std::remove(imagen.c_str());
+    std::remove(log.c_str());
 }
 
 TEST_F(SimProgram, RefusesBadOptionsWithAMessage) {
