@@ -300,6 +300,15 @@ TEST_F(QtHostTest, ListChoicesGoThroughTheLayer) {
     EXPECT_EQ(events, (std::vector<std::string>{"combo Sonobrisa", "list dos", "tab 1"}));
     EXPECT_EQ(combo.listIndex(), 0);
 
+    // A list's items sit in its viewport: presses there reach the control too.
+    events.clear();
+    list.onMouseDown = [&](MouseButton b, int) { events.push_back(b == MouseButton::Right ? "right" : "left?"); };
+    list.onDblClick = [&] { events.push_back("dbl"); };
+    QTest::mousePress(lw->viewport(), Qt::RightButton, {}, lw->visualItemRect(lw->item(0)).center());
+    QTest::mouseDClick(lw->viewport(), Qt::LeftButton, {}, lw->visualItemRect(lw->item(1)).center());
+    EXPECT_EQ(events, (std::vector<std::string>{"right", "dbl"}));
+    EXPECT_EQ(list.listIndex(), 1);
+
     // From code the widgets follow, and nothing comes back through them.
     events.clear();
     combo.setListIndex(2);
@@ -517,6 +526,18 @@ TEST_F(QtHostTest, RunModalReturnsWhenTheFormHides) {
     EXPECT_GE(clock.elapsed(), 50);
     EXPECT_FALSE(dialog.visible());
     EXPECT_FALSE(host.windowOf(dialog)->isVisible());
+
+    // Shown modeless first, then modal: the wait still ends with the hide.
+    dialog.show();
+    EXPECT_NE(host.windowOf(dialog)->windowModality(), Qt::ApplicationModal);
+    bool wasModal = false;
+    QTimer::singleShot(30, [&] {
+        wasModal = host.windowOf(dialog)->windowModality() == Qt::ApplicationModal;
+        dialog.hide();
+    });
+    dialog.show(true);
+    EXPECT_TRUE(wasModal);
+    EXPECT_FALSE(dialog.visible());
 }
 
 TEST_F(QtHostTest, CloseBoxAsksTheFormAndUnloadEndsAModalWait) {

@@ -3,6 +3,7 @@
 #include "zylma/qt/text_map.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -663,7 +664,8 @@ bool Binding::eventFilter(QObject* obj, QEvent* e) {
         return true;
     }
     case QEvent::Drop:
-    case QEvent::DragEnter: return obj == editor_;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: return true;  // a drop would change a text behind the layer's back
     default: return false;
     }
 }
@@ -788,7 +790,11 @@ Binding* QtHost::FormState::bind(Control& c) {
     case Kind::Timer: return nullptr;
     }
     auto* b = new Binding(host, c, w, editor);
-    if (auto* pe = qobject_cast<QPlainTextEdit*>(editor)) pe->viewport()->installEventFilter(b);
+    // Mouse events of a scrolling widget (a list, a multi-line box) arrive at its viewport.
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
+        area->viewport()->installEventFilter(b);
+        area->viewport()->setAcceptDrops(false);
+    }
     bindings[&c] = b;
     b->connectSignals();
     return b;
@@ -1028,6 +1034,12 @@ void QtHost::focus(Control& control) {
 
 void QtHost::runModal(Form& form) {
     if (quitting_ || !form.visible()) return;
+    // Already up without being modal (shown modeless before): it becomes modal now.
+    if (QWidget* w = windowOf(form); w && w->windowModality() != Qt::ApplicationModal) {
+        w->hide();
+        w->setWindowModality(Qt::ApplicationModal);
+        w->show();
+    }
     QEventLoop loop;
     modalLoops_[&form].push_back(&loop);
     loop.exec(QEventLoop::DialogExec);
