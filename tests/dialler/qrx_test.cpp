@@ -98,8 +98,11 @@ void checkStateCase(const StateCase& c, bool older, std::int32_t result) {
     EXPECT_NE(tel::debugOutput().find(c.text), std::string::npos) << tel::debugOutput().substr(0, 400);
     long long hungUp = afterRequest("lineDeallocateCall");
     ASSERT_GE(hungUp, 0);
-    if (c.hangsUp) EXPECT_LT(hungUp, 1000);
-    else EXPECT_GE(hungUp, limit);
+    if (c.hangsUp) {
+        EXPECT_LT(hungUp, 1000);
+    } else {
+        EXPECT_GE(hungUp, limit);
+    }
     long long box = afterRequest("MessageBoxA");
     if (c.when == When::AtOnce) {
         EXPECT_LT(box, 1000);
@@ -331,8 +334,9 @@ TEST(QrxRefusedRequest, IsAFailureInBothBuilds) {
             EXPECT_EQ(call(), 0);
             EXPECT_EQ(tel::boxes(), std::vector<std::string>{kErrorBox});
             EXPECT_EQ(tel::count("lineMakeCallA"), 1);
-            if (refusal == LINEERR_RESOURCEUNAVAIL)
+            if (refusal == LINEERR_RESOURCEUNAVAIL) {
                 EXPECT_NE(tel::debugOutput().find("RESOURCEUNAVAIL error\n"), std::string::npos);
+            }
             // The box comes at the failing step, before the clean-up.
             EXPECT_LT(tel::find("MessageBoxA"), tel::find("lineShutdown"));
             call.expectReleased();
@@ -575,7 +579,9 @@ TEST(QrxMemory, EachAllocationFailingInTurn) {
             tel::failAllocation(nth);
             std::int32_t result = call();
             EXPECT_NE(tel::debugOutput().find("LocalAlloc failed in CheckAndReAllocBuffer./n"), std::string::npos);
-            if (!build->older) EXPECT_EQ(result == 1, tel::boxes().size() == 1 && tel::boxes()[0] == kOkBox);
+            if (!build->older) {
+                EXPECT_EQ(result == 1, tel::boxes().size() == 1 && tel::boxes()[0] == kOkBox);
+            }
             call.expectReleased();
         }
     }

@@ -129,8 +129,11 @@ TEST(ModemProvider, ResultCodesDecideTheCall) {
         EXPECT_NE(std::find(out.commands.begin(), out.commands.end(), "ATDT123,4"), out.commands.end());
         // The modem goes on hook at the end, unless it refused the dial command and never left it.
         EXPECT_EQ(out.commands.back(), c.answer == std::vector<std::string>{"ERROR"} ? "ATDT123,4" : "ATH");
-        if (c.atOnce) EXPECT_LT(out.seconds, 0.4);
-        else EXPECT_GE(out.seconds, 0.45);
+        if (c.atOnce) {
+            EXPECT_LT(out.seconds, 0.4);
+        } else {
+            EXPECT_GE(out.seconds, 0.45);
+        }
     }
 }
 
