@@ -63,7 +63,8 @@ public:
     Status openRead(const std::string& path, const RecordKind& kind);
     // For writing: creates the file when missing.
     Status openWrite(const std::string& path, const RecordKind& kind);
-    // Record n (from 1). Past the end: all fields empty, eof() set, Ok.
+    // Record n (from 1). Past the end: all fields empty, eof() set, Ok. `r` always comes back
+    // with the kind's field count, all empty on any error, so callers may index it freely.
     Status read(int n, Record& r);
     // Writes record n; the file keeps its other records and a gap before n is zero-filled.
     Status write(int n, const Record& r);
