@@ -2,6 +2,7 @@
 #include "fake_modem.h"
 #include "zylma/telephony/hayes.h"
 #include "zylma/winapi/services.h"
+#include "zylma/winapi/winapi.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -63,8 +64,8 @@ struct Outcome {
     double seconds = 0;
 };
 
-// One QRX call through the modem provider; the dialler's clock runs 50 times faster than real
-// time so that its 25 s limit passes in half a second.
+// One QRX call through the modem provider; the dialler's clock runs 25 times faster than real
+// time so that its 25 s limit passes in a second.
 Outcome dial(const char* build, const std::vector<std::string>& dialAnswer, bool modemPresent = true) {
     FakeModem modem([&dialAnswer](const std::string& command) -> std::vector<std::string> {
         if (command.rfind("ATDT", 0) == 0) return dialAnswer;
@@ -82,7 +83,7 @@ Outcome dial(const char* build, const std::vector<std::string>& dialAnswer, bool
     auto t0 = std::chrono::steady_clock::now();
     winapi::setTickSource([t0] {
         auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
-        return static_cast<std::uint32_t>(1000 + ms * 50);
+        return static_cast<std::uint32_t>(1000 + ms * 25);
     });
     setenv("ZYLMA_TELEPHONY", TAPI_MODEM, 1);
     setenv("ZYLMA_MODEM", modemPresent ? modem.path().c_str() : "/nonexistent/ttyACM9", 1);
@@ -130,9 +131,9 @@ TEST(ModemProvider, ResultCodesDecideTheCall) {
         // The modem goes on hook at the end, unless it refused the dial command and never left it.
         EXPECT_EQ(out.commands.back(), c.answer == std::vector<std::string>{"ERROR"} ? "ATDT123,4" : "ATH");
         if (c.atOnce) {
-            EXPECT_LT(out.seconds, 0.4);
+            EXPECT_LT(out.seconds, 0.9);
         } else {
-            EXPECT_GE(out.seconds, 0.45);
+            EXPECT_GE(out.seconds, 0.95);
         }
     }
 }
@@ -149,6 +150,60 @@ TEST(ModemProvider, NoModemNoLine) {
     EXPECT_EQ(out.result, 0);
     EXPECT_EQ(out.boxes, std::vector<std::string>{kError});
     EXPECT_TRUE(out.commands.empty());
+}
+
+// The older start-up's path: the provider hands the modem's answers to the registered
+// callback through the thread's message pump.
+std::vector<LINEMESSAGE> g_callbacks;
+void onLineMessage(DWORD device, DWORD message, DWORD, DWORD p1, DWORD p2, DWORD p3) {
+    g_callbacks.push_back(LINEMESSAGE{device, message, 0, p1, p2, p3});
+}
+
+TEST(ModemProvider, CallbackRegistrationGetsTheStatesThroughThePump) {
+    FakeModem modem([](const std::string& command) -> std::vector<std::string> {
+        if (command.rfind("ATDT", 0) == 0) return {"BUSY"};
+        return {"OK"};
+    });
+    winapi::resetServices();
+    setenv("ZYLMA_MODEM", modem.path().c_str(), 1);
+    void* h = dlopen(TAPI_MODEM, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(h, nullptr) << dlerror();
+    auto init = reinterpret_cast<PFN_lineInitialize>(dlsym(h, "lineInitialize"));
+    auto open = reinterpret_cast<PFN_lineOpenA>(dlsym(h, "lineOpenA"));
+    auto make = reinterpret_cast<PFN_lineMakeCallA>(dlsym(h, "lineMakeCallA"));
+    auto shutdown = reinterpret_cast<PFN_lineShutdown>(dlsym(h, "lineShutdown"));
+    ASSERT_TRUE(init && open && make && shutdown);
+    HLINEAPP app = 0;
+    DWORD devices = 0;
+    ASSERT_EQ(init(&app, 0, &onLineMessage, "prueba", &devices), 0);
+    EXPECT_EQ(devices, 1u);
+    HLINE line = 0;
+    ASSERT_EQ(open(app, 0, &line, 0x00010004, 0, 0, LINECALLPRIVILEGE_NONE, 0, nullptr), 0);
+    HCALL call = 0;
+    LONG request = make(line, &call, "55f", 0, nullptr);
+    ASSERT_GT(request, 0);
+    g_callbacks.clear();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    auto sawBusy = [&] {
+        for (const auto& m : g_callbacks)
+            if (m.dwMessageID == LINE_CALLSTATE && m.dwParam1 == LINECALLSTATE_DISCONNECTED &&
+                m.dwParam2 == LINEDISCONNECTMODE_BUSY && m.hDevice == call)
+                return true;
+        return false;
+    };
+    while (!sawBusy() && std::chrono::steady_clock::now() < deadline) {
+        MSG msg{};
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        else ::usleep(5000);
+    }
+    EXPECT_TRUE(sawBusy());
+    bool replied = false;
+    for (const auto& m : g_callbacks)
+        if (m.dwMessageID == LINE_REPLY && m.dwParam1 == static_cast<DWORD>(request) && m.dwParam2 == 0) replied = true;
+    EXPECT_TRUE(replied);
+    EXPECT_EQ(shutdown(app), 0);
+    EXPECT_EQ(winapi::postedMessages(), 0u);
+    winapi::resetServices();
 }
 
 }  // namespace
