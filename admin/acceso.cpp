@@ -59,7 +59,8 @@ void ZylFrmLogin::construye() {
     int orden = 0;
     for (Control* c : std::initializer_list<Control*>{lblLabels[0], txtUserName, lblLabels[1], txtPassword, cmdOK, cmdCancel})
         c->tabIndex = orden++;
-    move(0, 0, 3945, 1620);
+    // The size counts the border and the title bar.
+    move(1500, 1500, 3945, 2070);
 }
 
 void ZylFrmLogin::conecta() {
@@ -190,7 +191,7 @@ void ZylFrmSelPort::construye() {
     ZylCmbNumPort->style = ComboBox::DropDownCombo;
     ZylCmbNumPort->setText("# Puerto");
     ZylCmbNumPort->move(240, 645, 2400, 315);
-    move(0, 0, 2880, 1440);
+    move(1500, 1500, 2880, 1620);
 }
 
 void ZylFrmSelPort::conecta() {
