@@ -7,15 +7,22 @@ namespace zylma::sim {
 bool LeeComandos(std::string_view tabla, Comandos& comandos, std::string& error) {
     bool visto[5] = {};
     std::size_t inicio = 0;
+    int numero = 0;
     while (inicio < tabla.size()) {
         std::size_t fin = tabla.find('\n', inicio);
         if (fin == std::string_view::npos) fin = tabla.size();
         std::string_view linea = tabla.substr(inicio, fin - inicio);
         inicio = fin + 1;
+        ++numero;
         if (!linea.empty() && linea.back() == '\r') linea.remove_suffix(1);
-        if (linea.empty() || linea.front() == '#') continue;
+        // Read as the kit generator reads it: blank and "#" lines, leading blanks allowed.
+        std::size_t primero = linea.find_first_not_of(" \t");
+        if (primero == std::string_view::npos || linea[primero] == '#') continue;
         std::size_t tab = linea.find('\t');
-        if (tab == std::string_view::npos) continue;
+        if (tab == std::string_view::npos || tab == 0) {
+            error = "line " + std::to_string(numero) + " of the command table is not \"Name<TAB>Text\"";
+            return false;
+        }
         std::string_view nombre = linea.substr(0, tab);
         std::string texto(linea.substr(tab + 1));
         const std::pair<std::string_view, std::string*> fijos[] = {

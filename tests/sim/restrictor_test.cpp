@@ -386,6 +386,8 @@ TEST(Comandos, TableParsing) {
     EXPECT_EQ(k.colgado, "C");
     EXPECT_FALSE(LeeComandos("Lectura\tR\n", k, error));
     EXPECT_NE(error.find("Escritura"), std::string::npos);
+    EXPECT_FALSE(LeeComandos("  # indented comment\nLectura R\n", k, error));
+    EXPECT_NE(error.find("line 2"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ struct Comandos {
 };
 
 // Reads "Name<TAB>Text" lines; "#" lines and blank lines are skipped, other names ignored, a
-// later entry replaces an earlier one. Returns false and says which entry when one of the five
-// is missing.
+// later entry replaces an earlier one. Returns false, saying why, for a line without its TAB
+// or when one of the five entries is missing.
 bool LeeComandos(std::string_view tabla, Comandos& comandos, std::string& error);
 
 // The kit's own table, built into the simulator.
