@@ -62,7 +62,8 @@ std::string MapaDesdeRecepcion(std::string_view recepcion,
 std::string RecepcionDesdeMapa(std::string_view mapa);
 
 // Characters `desde` to `hasta` of a text (from 1, both included); whatever part of the range
-// lies past the end is simply missing, so a short image never reads past its end.
+// lies past the end is simply missing, so a short image never reads past its end. The result
+// views `texto`: use it while that text lives.
 std::string_view Posiciones(std::string_view texto, std::size_t desde, std::size_t hasta);
 
 // --- header fields ------------------------------------------------------------------------
