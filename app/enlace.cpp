@@ -1,5 +1,6 @@
 #include "zylma/app/enlace.h"
 
+#include "zylma/app/cambio_clave.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
@@ -179,6 +180,7 @@ void TimerPID_Timer(Programa& p) {
     p.CadenaAuxiliar = p.CadenaComando;
     p.CadenaComando = PartirParaMarcar(p.CadenaAuxiliar);
     if (p.alMarcarModem) p.alMarcarModem();
+    else MarcaPorModem(p);
 }
 
 void ConectaEnlace(Programa& p, ZylForPri& w) {

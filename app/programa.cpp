@@ -1,5 +1,6 @@
 #include "zylma/app/programa.h"
 
+#include "zylma/app/disparadores.h"
 #include "zylma/app/enlace.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/zyl_for_pri.h"
@@ -59,7 +60,10 @@ ZylForPri& Programa::pri() {
         pri_ = std::make_unique<ZylForPri>(*this);
         for (const ModeloEquipo& m : modelos_.todos())
             if (m.creaPanel)
-                if (forms::Frame* f = pri_->panel(m.panel)) m.creaPanel(*pri_, *f);
+                if (forms::Frame* f = pri_->panel(m.panel)) {
+                    m.creaPanel(*pri_, *f);
+                    InstalaDisparadores(*this, *pri_, m.disparadores);
+                }
         pri_->load();
     }
     return *pri_;

@@ -1,6 +1,7 @@
 #include "zylma/app/zyl_for_pri.h"
 
 #include "zylma/app/barra.h"
+#include "zylma/app/disparadores.h"
 #include "zylma/app/enlace.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
@@ -207,6 +208,14 @@ void ZylForPri::conecta() {
         if (alEditorSoftware) alEditorSoftware();
     };
     ZylMnuMon->onClick = [this] { p_.monitor().show(); };
+
+    // Remote commands: the restriction boxes' triggers, the key box's key change, the pop-up.
+    mnuEnviar->onClick = [this] {
+        p_.EnviaImagen = "0";
+        IniciaEnvio(p_);
+    };
+    InstalaDisparadores(p_, *this, DisparadoresComunes());
+    ZylTexResCla->onDblClick = [this] { AbreCambioClave(p_); };
 }
 
 // ---------------------------------------------------------------- procedures

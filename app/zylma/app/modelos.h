@@ -9,6 +9,8 @@
 
 namespace zylma::forms { class Frame; }
 
+#include "zylma/app/disparadores.h"
+
 namespace zylma::app {
 
 class Programa;
@@ -30,6 +32,11 @@ struct ModeloEquipo {
     std::function<bool(Programa&)> preparaEnvio;
     // `ArmaComando...`: builds `CadenaComando`; false when it built no command.
     std::function<bool(Programa&)> armaComando;
+    // The image builder that the key change and the panel's own triggers call with
+    // `ParametroSelvarindo` set (the Selvarindo's), where the write has none.
+    std::function<void(Programa&)> preparaParametro;
+    // The panel's remote-command triggers (the restriction area and key box are common).
+    std::vector<Disparador> disparadores;
 };
 
 // Every model unit, in the order the dispatch compares the names.

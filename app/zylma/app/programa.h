@@ -43,6 +43,8 @@ public:
     template <class T>
     T& ventana() {
         std::unique_ptr<forms::Form>& w = ventanas_[std::type_index(typeid(T))];
+        // A window that unloaded itself is made anew, as on its first use.
+        if (w && !w->loaded()) w.reset();
         if (!w) {
             w = std::make_unique<T>(*this);
             w->load();
@@ -68,7 +70,8 @@ public:
     // Runs at the main window's load before anything else (the port choice hides itself).
     std::function<void()> alCargarPrincipal;
 
-    // "PC" installations: `TimerPID` hands `CadenaComando` to the modem window through this.
+    // "PC" installations: `TimerPID` hands `CadenaComando` to the modem window, or to this
+    // when it is set.
     std::function<void()> alMarcarModem;
 
     // Ends the program, closing every window.

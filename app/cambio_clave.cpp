@@ -1,0 +1,98 @@
+#include "zylma/app/cambio_clave.h"
+
+#include "zylma/app/barra.h"
+#include "zylma/app/programa.h"
+#include "zylma/app/zyl_for_pri.h"
+#include "zylma/dialler/qrx_binding.h"
+
+namespace zylma::app {
+
+using namespace zylma::forms;
+
+namespace {
+constexpr const char* kTituloClave = "ERROR EN LA CLAVE";
+}
+
+bool ClaveNuevaAdmitida(const std::string& clave, const std::string& codigoEquipo) {
+    for (std::size_t i = 0; i < clave.size(); ++i) {
+        const char c = clave[i];
+        if (c >= '0' && c <= '9') continue;
+        if (c == '*' && i == 2 && codigoEquipo == "04") continue;
+        return false;
+    }
+    return true;
+}
+
+ZylForCamCla::ZylForCamCla(Programa& p) : Form(p.host(), "zylforCamCla"), p_(p) {
+    setCaption("ZYLMA");
+    zylfracancka = &add<Frame>("zylfracancka");
+    zylfracancka->setCaption("Tecle la nueva clave");
+    zylfracancka->move(120, 60, 2760, 780);
+    ZylTextCanCka = &add<TextBox>("ZylTextCanCka", -1, zylfracancka);
+    ZylTextCanCka->move(180, 300, 2400, 315);
+    zylCmbCamCla = &add<Button>("zylCmbCamCla");
+    zylCmbCamCla->setCaption("Enviar");
+    zylCmbCamCla->isDefault = true;
+    zylCmbCamCla->move(960, 960, 1080, 375);
+    move(0, 0, 3060, 1800);
+    ZylTextCanCka->onChange = [this] { revisa(); };
+    zylCmbCamCla->onClick = [this] { envia(); };
+}
+
+void ZylForCamCla::revisa() {
+    const std::string t = ZylTextCanCka->text();
+    // The whole text is judged, so a paste or an insertion before the end cannot let a
+    // non-digit in; a refused edit puts back the last text that passed.
+    if (!ClaveNuevaAdmitida(t, p_.CodigoEquipo)) {
+        p_.mensaje("Solo se admiten numeros", vbOKOnly, kTituloClave);
+        ZylTextCanCka->setText(ultimaValida_);
+        ZylTextCanCka->setSelStart(static_cast<int>(ultimaValida_.size()));
+        return;
+    }
+    if (!t.empty() && t[0] == '0') {
+        p_.mensaje("No se admite 0 al inicio de clave", vbOKOnly, kTituloClave);
+        ultimaValida_.clear();
+        ZylTextCanCka->setText("");
+        return;
+    }
+    ultimaValida_ = t;
+}
+
+void ZylForCamCla::envia() {
+    const std::string nueva = ZylTextCanCka->text();
+    if (nueva.empty()) {
+        p_.mensaje("Tecle la nueva clave", vbOKOnly, kTituloClave);
+        return;
+    }
+    // Another trigger may have run while this window stood open.
+    p_.NumeroComando = "10";
+    p_.EnviaImagen = "0";
+    ZylForPri& w = p_.pri();
+    p_.ClaveAnterior = w.ZylTexResCla->text();
+    w.ZylTexResCla->setText(nueva);
+    IniciaEnvio(p_);
+    if (p_.CodigoEquipo == "08") {
+        p_.ParametroSelvarindo = "2";
+        if (const ModeloEquipo* m = p_.modelos().porCodigo("08"); m && m->preparaParametro) m->preparaParametro(p_);
+    }
+    unload();
+}
+
+ZylForDLLModem::ZylForDLLModem(Programa& p) : Form(p.host(), "ZylForDLLModem"), p_(p) {
+    setCaption("DLL MODEM");
+    move(0, 0, 2400, 900);
+    onLoad = [this] {
+        // Blocks until the library has placed the call; it tells the outcome itself.
+        dialler::QrxResult r = dialler::callQRX(p_.RutaAplicacion, p_.CadenaComando);
+        if (!r.called) p_.mensaje(r.error, vbExclamation);
+    };
+    onActivate = [this] { unload(); };
+}
+
+void MarcaPorModem(Programa& p) {
+    ZylForDLLModem& v = p.ventana<ZylForDLLModem>();  // loading it dials
+    v.hide();
+    if (v.loaded()) v.show();
+}
+
+}  // namespace zylma::app

@@ -1,0 +1,87 @@
+#include "zylma/app/disparadores.h"
+
+#include "zylma/app/cambio_clave.h"
+#include "zylma/app/programa.h"
+#include "zylma/app/zyl_for_pri.h"
+
+namespace zylma::app {
+
+using namespace zylma::forms;
+
+std::vector<Disparador> DisparadoresComunes() {
+    std::vector<Disparador> filas;
+    for (int k = 1; k <= 9; ++k) {
+        Disparador d;
+        d.control = std::string("ZylChkRes0") + char('0' + k);
+        d.gesto = Gesto::PulsacionDerecha;
+        d.numero = std::to_string(k);
+        d.valor = ValorDe::Estado;
+        filas.push_back(d);
+    }
+    return filas;
+}
+
+namespace {
+
+std::string valorDe(const Control& c) {
+    if (auto* ch = dynamic_cast<const CheckBox*>(&c)) return std::to_string(ch->value());
+    if (auto* t = dynamic_cast<const TextBox*>(&c)) return t->text();
+    if (auto* cb = dynamic_cast<const ComboBox*>(&c)) return cb->text();
+    return c.caption();
+}
+
+// After the pop-up: the Selvarindo builds its image for the row's setting.
+void preparaSelvarindo(Programa& p, const Disparador& d) {
+    if (d.parametroSelvarindo.empty()) return;
+    p.ParametroSelvarindo = d.parametroSelvarindo;
+    if (const ModeloEquipo* m = p.modelos().porCodigo("08"); m && m->preparaParametro) m->preparaParametro(p);
+}
+
+}  // namespace
+
+void Dispara(Programa& p, const Disparador& d) {
+    ZylForPri& w = p.pri();
+    Control* c = w.find(d.control, d.indice);
+    if (!c) return;
+    p.NumeroComando = d.numero;
+    if (d.pasaIndice) p.IndiceComando = std::to_string(d.indice + d.desplazamientoIndice);
+    switch (d.valor) {
+    case ValorDe::Nada: break;
+    case ValorDe::Estado:
+    case ValorDe::Texto: p.ValorComando = valorDe(*c); break;
+    case ValorDe::TextoDe:
+        if (Control* o = w.find(d.origen)) p.ValorComando = valorDe(*o);
+        break;
+    }
+    // Waits for the user; "Enviar" runs before this returns.
+    p.host().popupMenu(*w.mnuComando);
+    preparaSelvarindo(p, d);
+}
+
+void InstalaDisparadores(Programa& p, ZylForPri& w, const std::vector<Disparador>& filas) {
+    for (const Disparador& d : filas) {
+        Control* c = w.find(d.control, d.indice);
+        if (!c) continue;
+        switch (d.gesto) {
+        case Gesto::PulsacionDerecha:
+            c->onMouseDown = [&p, d](MouseButton b, int) {
+                if (b == MouseButton::Right) Dispara(p, d);
+                else if (d.cualquierBoton) preparaSelvarindo(p, d);
+            };
+            break;
+        case Gesto::DobleClic: c->onDblClick = [&p, d] { Dispara(p, d); }; break;
+        case Gesto::Clic: c->onClick = [&p, d] { Dispara(p, d); }; break;
+        }
+    }
+}
+
+void AbreCambioClave(Programa& p) {
+    ZylForPri& w = p.pri();
+    ZylForCamCla& v = p.ventana<ZylForCamCla>();
+    v.ZylTextCanCka->setMaxLength(w.ZylTexResCla->maxLength());
+    p.NumeroComando = "10";
+    v.move(w.left() + w.ZylTexResCla->left() + 540, w.top() + w.ZylTexResCla->top());
+    v.show();
+}
+
+}  // namespace zylma::app
