@@ -187,7 +187,7 @@ void Restrictor::endFrame(uint32_t nowMs) {
     } else {
         note("frame closed without its \"1\": \"" + visible(cmd) + "\"");
     }
-    frames_.push_back(cmd);
+    if (frames_.size() < kMaxLog) frames_.push_back(cmd);
     note("frame: \"" + visible(cmd) + "\"");
     command(cmd, nowMs);
 }
