@@ -121,11 +121,12 @@ int main(int argc, char** argv) {
     std::cout << pty->slavePath() << std::endl;  // first line, flushed: the caller waits on it
 
     // Only a pipe or a terminal on stdin tells us when our caller is done; /dev/null or a file
-    // would end the run at once.
+    // would end the run at once, and a terminal we are in the background of would stop us.
     int watch = -1;
     struct stat st{};
-    if (::fstat(STDIN_FILENO, &st) == 0 && (S_ISFIFO(st.st_mode) || ::isatty(STDIN_FILENO))) {
-        watch = STDIN_FILENO;
+    if (::fstat(STDIN_FILENO, &st) == 0) {
+        bool foregroundTty = ::isatty(STDIN_FILENO) && ::tcgetpgrp(STDIN_FILENO) == ::getpgrp();
+        if (S_ISFIFO(st.st_mode) || foregroundTty) watch = STDIN_FILENO;
     }
     if (getppid() == 1) return 0;  // the parent is already gone
     return pty->serve(*device, watch, gStop);
