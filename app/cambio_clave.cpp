@@ -4,6 +4,7 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/dialler/qrx_binding.h"
+#include "zylma/winapi/services.h"
 
 namespace zylma::app {
 
@@ -82,6 +83,13 @@ ZylForDLLModem::ZylForDLLModem(Programa& p) : Form(p.host(), "ZylForDLLModem"), 
     setCaption("DLL MODEM");
     move(0, 0, 2400, 900);
     onLoad = [this] {
+        // The library's message box is this program's, and while it waits for the call the
+        // program's own events (serial, timers, drawing) go on.
+        Host& host = p_.host();
+        winapi::setMessageBoxService([&host](const std::string& texto, const std::string& titulo, unsigned tipo) {
+            return host.msgBox(texto, static_cast<int>(tipo), titulo);
+        });
+        winapi::setPendingEventsService([&host] { host.doEvents(); });
         // Blocks until the library has placed the call; it tells the outcome itself.
         dialler::QrxResult r = dialler::callQRX(p_.RutaAplicacion, p_.CadenaComando);
         if (!r.called) p_.mensaje(r.error, vbExclamation);
