@@ -79,12 +79,15 @@ TEST(QrxBinding, MissingOrUnusableLibraryIsAMessage) {
     }
 }
 
-// The build tree's application folder holds the kit's two builds and the standard one as
-// QRXdll.dll.
-TEST(QrxBinding, ApplicationFolderOfTheBuildTree) {
-    for (const char* name : {"QRXdll.dll", "Utilerias/Generales/Equipos/KWMD.DLL",
-                             "Utilerias/Generales/Equipos/KWMD95.DLL", "libzylma_tapi_modem.so"})
+// The kit tree holds both builds under the installer's names; the build tree's application
+// folder, an installed one, holds the standard build as QRXdll.dll and no KWMD.DLL (which
+// would mark a first run).
+TEST(QrxBinding, KitTreeAndApplicationFolderOfTheBuildTree) {
+    const std::string kit = std::string(ZYLMA_BINARY_DIR) + "/kit-tree/Utilerias/Generales/Equipos/";
+    for (const char* name : {"KWMD.DLL", "KWMD95.DLL"}) EXPECT_TRUE(fs::is_regular_file(kit + name)) << name;
+    for (const char* name : {"QRXdll.dll", "libzylma_tapi_modem.so"})
         EXPECT_TRUE(fs::is_regular_file(std::string(ZYLMA_APP_DIR) + "/" + name)) << name;
+    EXPECT_FALSE(fs::exists(std::string(ZYLMA_APP_DIR) + "/Utilerias/Generales/Equipos/KWMD.DLL"));
     QrxCall call(kStandard);
     tel::callState(100, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_BUSY);
     auto r = callQRX(ZYLMA_APP_DIR, "7f");
