@@ -216,6 +216,7 @@ void Restrictor::command(const std::string& cmd, uint32_t nowMs) {
         return;
     }
     std::string what = hooks_.remoteCommand(image_, cmd);
+    if (!what.empty()) codec::RecalculaSumas(image_, *model_);  // a command may change the image
     if (what.empty()) {
         if (cmd == k.conF(k.resetFabrica)) {
             what = "factory reset";
