@@ -131,8 +131,9 @@ void VerificaLogin(Programa& p) {
     records::Status st = records::readSingle(p.RutaArchivo, records::RegistroCredenciales, r);
     if (st != records::Status::Ok) {
         // Name the file only: what was typed or stored never goes into a message.
-        p.mensaje("No se puede leer el archivo de acceso " + p.RutaArchivo + " (" + records::describe(st) +
-                      "). El programa se cerrará.",
+        p.mensaje(std::string(st == records::Status::Missing ? "No existe el archivo de acceso "
+                                                             : "No se puede leer el archivo de acceso ") +
+                      p.RutaArchivo + " (" + records::describe(st) + "). El programa se cerrará.",
                   vbCritical);
         TerminaAcceso(p);
         return;
