@@ -364,13 +364,26 @@ TEST_F(QtHostTest, GeometryInTwipsFramesHoldTheirChildrenAndLateControlsGetWidge
     EXPECT_FALSE(le->isVisible());
 }
 
-TEST_F(QtHostTest, OneLineLabelIsNeverCut) {
+TEST_F(QtHostTest, CaptionsSizedForTheDesktopFontAreNeverCut) {
     auto& l = form.add<Label>("ZylLabOmnDurL");
     l.setCaption("Duración máxima de llamada local");
     l.move(0, 0, 600, 255);
+    auto& wrapped = form.add<Label>("ZylLabAviso");
+    wrapped.setCaption("El equipo no respondió: revise el cable y vuelva a leer");
+    wrapped.move(0, 600, 2400, 500);
+    auto& b = form.add<Button>("ZylCmdConfiguracion");
+    b.setCaption("&Configuración");
+    b.move(0, 1200, 1200, 360);
     form.show();
-    auto* w = widget<QLabel>(l);
-    EXPECT_GE(w->width(), w->fontMetrics().horizontalAdvance(w->text()));
+    auto* lw = widget<QLabel>(l);
+    EXPECT_GE(lw->width(), lw->fontMetrics().horizontalAdvance(lw->text()));
+    auto* ww = widget<QLabel>(wrapped);
+    EXPECT_EQ(ww->width(), 160);
+    EXPECT_LE(ww->fontMetrics().boundingRect(QRect(0, 0, 158, 1000), Qt::TextWordWrap, ww->text()).height(),
+              ww->height());
+    auto* bw = widget<QPushButton>(b);
+    EXPECT_EQ(bw->width(), 80);
+    EXPECT_LE(bw->fontMetrics().horizontalAdvance("Configuración"), bw->width() - 10);
 }
 
 // ---------------------------------------------------------------- menus

@@ -77,6 +77,22 @@ protected:
     void nextCheckState() override {}
 };
 
+// The standard font, or the largest size down to `minPt` at which the text fits the width (and,
+// wrapped, the height when one is given); the smallest when none does.
+QFont fittingFont(const QString& text, int width, int height, double minPt) {
+    QFont f = QApplication::font();
+    for (double pt = f.pointSizeF(); pt >= minPt; pt -= 0.5) {
+        f.setPointSizeF(pt);
+        QFontMetrics fm(f);
+        bool fits = height > 0 ? fm.boundingRect(QRect(0, 0, std::max(width, 1), 100000), Qt::TextWordWrap, text)
+                                         .height() <= height
+                               : fm.horizontalAdvance(text) <= width;
+        if (fits) return f;
+    }
+    f.setPointSizeF(minPt);
+    return f;
+}
+
 // Sets a flag for the lifetime of a scope and puts the old value back.
 class FlagScope {
 public:
@@ -213,17 +229,25 @@ void Binding::syncGeometry() {
         widget_->setVisible(c.visible());
     }
     int w = std::max(px(c.width()), 1), h = std::max(px(c.height()), 1);
-    QFontMetrics fm(widget_->font());
     if (c.kind() == Kind::Label) {
         auto* l = static_cast<QLabel*>(widget_.data());
-        // A label sized for the desktop's narrower font would cut its text: a one-line label
-        // grows to its text, a taller one wraps.
-        bool oneLine = h < 2 * fm.lineSpacing();
+        // Sized for the desktop's narrower font, a label would cut its text: it takes a size
+        // a little smaller first, and a one-line label then grows to its text.
+        const int pad = 2 + 2 * l->frameWidth();
+        QFontMetrics standard(QApplication::font());
+        bool oneLine = h < 2 * standard.lineSpacing();
         l->setWordWrap(!oneLine);
+        QFont f = fittingFont(l->text(), w - pad, oneLine ? 0 : h - pad, oneLine ? 8.0 : 7.0);
+        l->setFont(f);
+        QFontMetrics fm(f);
         if (oneLine) {
-            w = std::max(w, fm.horizontalAdvance(l->text()) + 2 + 2 * l->frameWidth());
+            w = std::max(w, fm.horizontalAdvance(l->text()) + pad);
             h = std::max(h, fm.height());
+        } else {
+            h = std::max(h, fm.boundingRect(QRect(0, 0, w - pad, 100000), Qt::TextWordWrap, l->text()).height() + pad);
         }
+    } else if (c.kind() == Kind::Button) {
+        widget_->setFont(fittingFont(withoutMnemonic(c.caption()), w - 10, 0, 7.0));
     } else if (c.kind() == Kind::CheckBox) {
         w = std::max(w, widget_->sizeHint().width());
     }
@@ -717,6 +741,7 @@ struct QtHost::FormState : forms::FormView {
     std::map<const Menu*, QMenu*> menus;      // top-level menus and items that hold items
     std::map<const Menu*, QAction*> actions;  // items without items
     bool syncingMenus = false;
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
 
     void formChanged(Form& f, Prop p) override {
         if (&f != &form || !window) return;
@@ -818,8 +843,9 @@ void QtHost::FormState::syncItems(QMenu* qm, const Menu& m) {
                 a = new QAction(qm);
                 qm->addAction(a);
                 Menu* target = const_cast<Menu*>(item);
-                QObject::connect(a, &QAction::triggered, window, [this, target] {
-                    if (!host.quitting()) target->userChoose();
+                // The window (and so the action) outlives this state by a turn of the loop.
+                QObject::connect(a, &QAction::triggered, window, [alive = alive, h = &host, target] {
+                    if (*alive && !h->quitting()) target->userChoose();
                 });
             }
             act = a;
@@ -881,6 +907,7 @@ QtHost::QtHost() {
 
 QtHost::~QtHost() {
     for (auto& [f, st] : forms_) {
+        *st->alive = false;
         for (auto& [c, b] : st->bindings) b->detach();
         st->form.setView(nullptr);
         if (st->window) {
@@ -1003,6 +1030,7 @@ void QtHost::dropWindow(Form& form) {
     auto it = forms_.find(&form);
     if (it == forms_.end()) return;
     FormState* st = it->second.get();
+    *st->alive = false;
     for (auto& [c, b] : st->bindings) b->detach();
     if (form.view() == st) form.setView(nullptr);
     if (st->window) {
