@@ -14,14 +14,16 @@
 
 namespace zylma::testing {
 
+inline std::string bytesDe(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // Every file of a folder and its bytes: the login must leave it exactly as it was.
 inline std::map<std::string, std::string> snapshot(const std::string& folder) {
     std::map<std::string, std::string> out;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
-        if (!e.is_regular_file()) continue;
-        std::ifstream in(e.path(), std::ios::binary);
-        out[e.path().string()] = std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
+        if (e.is_regular_file()) out[e.path().string()] = bytesDe(e.path().string());
     return out;
 }
 

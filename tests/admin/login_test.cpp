@@ -355,3 +355,33 @@ TEST(Login, OrdinaryMenusAreHiddenBeforeTheMainWindowsLoadSpeaks) {
 }
 
 }  // namespace
+
+namespace {
+
+// The build tree's application folder, as the kit lays it out: its demo ordinary user gets in.
+TEST(Login, KitsDemoUserGetsInOnTheBuildTreesFolder) {
+    const std::string app = ZYLMA_APP_DIR;
+    if (!std::filesystem::exists(records::pathCredenciales(app))) GTEST_SKIP() << "no qaltro6.dll in " << app;
+    // Other tests may use the folder at the same time: only the two files the login reads count.
+    auto leidos = [&app] {
+        return std::make_pair(zt::bytesDe(records::pathSoftware(app)), zt::bytesDe(records::pathCredenciales(app)));
+    };
+    const auto antes = leidos();
+    zt::ProgramHarness h(app);
+    h.host.whileModal = [&h](forms::Form&) {
+        h.programa->ventana<ZylFrmSelPort>().ZylCmbNumPort->userSelect(0);
+    };
+    admin::MuestraLogin(*h.programa);
+    auto& w = h.programa->ventana<ZylFrmLogin>();
+    w.txtUserName->userType("tecnico");
+    w.txtPassword->userType("zylma2026");
+    w.cmdOK->userClick();
+    EXPECT_FALSE(h.host.quitting()) << h.host.lastMessage();
+    EXPECT_EQ(h.programa->NivelUsuario, "Otro");
+    ASSERT_TRUE(h.programa->priExiste());
+    EXPECT_TRUE(h.programa->pri().visible());
+    EXPECT_FALSE(h.programa->pri().ZylMnuCon->visible());
+    EXPECT_TRUE(leidos() == antes) << "the software record or qaltro6.dll changed";
+}
+
+}  // namespace
