@@ -89,3 +89,42 @@ TEST_F(MainWindowView, TendroPanelAfterARead) {
 }
 
 }  // namespace
+
+#include "zylma/app/cambio_clave.h"
+
+#include <QMenu>
+#include <QPixmap>
+#include <QTimer>
+#include <QtTest/QTest>
+
+namespace {
+
+TEST_F(MainWindowView, RemoteCommandPopUpAndKeyChangeWindow) {
+    p->pri().ZylCmd[2]->userClick();
+    // The pop-up waits for the user: photograph it while it is open, then choose "Enviar".
+    bool seen = false;
+    QTimer::singleShot(100, [&] {
+        QWidget* popup = QApplication::activePopupWidget();
+        auto* menu = qobject_cast<QMenu*>(popup);
+        if (!menu || menu->actions().isEmpty()) return;
+        QPixmap pm = menu->grab();
+        seen = !pm.isNull() && pm.save(QString::fromStdString(shot("remote-command-popup.png")), "PNG");
+        QAction* enviar = menu->actions().first();
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(enviar).center());
+    });
+    p->pri().ZylChkRes[0]->userPress(forms::MouseButton::Right);
+    EXPECT_EQ(p->NumeroComando, "0");  // reset by the send
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(p->pri().TimerPID->timerEnabled());  // "Enviar" ran before the press returned
+    p->pri().TimerPID->setTimerEnabled(false);
+
+    p->pri().ZylTexResCla->userDblClick();
+    auto& v = p->ventana<ZylForCamCla>();
+    v.ZylTextCanCka->userType("4321");
+    QApplication::processEvents();
+    ASSERT_TRUE(qt::grabForm(v, shot("key-change-window.png")));
+    EXPECT_EQ(v.ZylTextCanCka->text(), "4321");
+    v.userClose();
+}
+
+}  // namespace
