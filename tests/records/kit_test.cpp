@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -52,7 +54,8 @@ bool isFlags(const std::string& s, size_t n) {
 }
 
 int runKit(const std::string& args, std::string* errors = nullptr) {
-    const std::string err = fs::temp_directory_path() / "zylma-kit-test.err";
+    // One file per test process: CTest runs the cases of this program side by side.
+    const std::string err = fs::temp_directory_path() / ("zylma-kit-test-" + std::to_string(::getpid()) + ".err");
     const int rc = std::system((std::string("\"") + ZYLMA_KIT_EXE + "\" " + args + " 2>" + err).c_str());
     if (errors) {
         std::ifstream in(err);
