@@ -198,6 +198,36 @@ TEST_F(QtHostTest, EnterPressesTheDefaultButtonAndEscTheCancelButton) {
     QTest::keyClick(le, Qt::Key_Escape);
     EXPECT_EQ(pressed, (std::vector<std::string>{"ok", "cancel"}));
     EXPECT_EQ(t.text(), "");
+
+    // With no default button Enter reaches the box's own KeyPress as 13, and is never typed.
+    ok.isDefault = false;
+    std::vector<int> keys;
+    t.onKeyPress = [&](int& k) { keys.push_back(k); };
+    QTest::keyClick(le, Qt::Key_Return);
+    EXPECT_EQ(keys, std::vector<int>{13});
+    EXPECT_EQ(t.text(), "");
+    EXPECT_EQ(pressed.size(), 2u);
+}
+
+TEST_F(QtHostTest, FocusMovesBetweenWidgetAndLayerBothWays) {
+    auto& a = form.add<TextBox>("ZylTexUsuario");
+    auto& b = form.add<TextBox>("ZylTexClave");
+    b.move(0, 450);
+    a.tabIndex = 0;
+    b.tabIndex = 1;
+    std::vector<std::string> events;
+    a.onLostFocus = [&] { events.push_back("a lost"); };
+    b.onGotFocus = [&] { events.push_back("b got"); };
+    showAndActivate(form);
+    widget<QLineEdit>(a)->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(form.activeControl(), &a);
+    QTest::keyClick(widget<QLineEdit>(a), Qt::Key_Tab);
+    EXPECT_EQ(form.activeControl(), &b);
+    EXPECT_EQ(events, (std::vector<std::string>{"a lost", "b got"}));
+    // From code: the widget follows.
+    form.setActiveControl(&a);
+    EXPECT_TRUE(widget<QLineEdit>(a)->hasFocus());
 }
 
 // ---------------------------------------------------------------- check boxes and mouse
