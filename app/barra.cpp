@@ -63,6 +63,8 @@ bool PreparaEscritura(Programa& p) {
 
 void IniciaEnvio(Programa& p) {
     ZylForPri& w = p.pri();
+    // A remote command must not go out between a write's two frames.
+    if (EscrituraOcupada(p)) return;
     bool construido = true;
     if (p.EnvioConEscritura) {
         // A refused or unhandled command must not let the previous one go out again.
@@ -166,7 +168,7 @@ void UltimoEnvio(Programa& p) {
 }
 
 void ResetFabrica(Programa& p) {
-    if (EscrituraOcupada(p)) return;
+    if (EscrituraOcupada(p)) return;  // before the command text is replaced
     p.CadenaComando = p.ComandoResetFabrica;
     p.EnvioConEscritura = false;
     IniciaEnvio(p);

@@ -65,6 +65,8 @@ void ZylForCamCla::envia() {
         p_.mensaje("Tecle la nueva clave", vbOKOnly, kTituloClave);
         return;
     }
+    // Nothing changes while a write is still going out; the window stays for a later try.
+    if (EscrituraOcupada(p_)) return;
     // Another trigger may have run while this window stood open.
     p_.NumeroComando = "10";
     p_.EnviaImagen = "0";

@@ -364,3 +364,27 @@ TEST_F(Tendro, ReplaysDecodeWithoutSendingAnything) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Tendro, RemoteCommandWaitsForAPendingWrite) {
+    w().ZylTexResCla->setText("4321");
+    w().comando(4).userClick();
+    acknowledgeAll();
+    p().NumeroComando = "3";
+    p().ValorComando = "1";
+    IniciaEnvio(p());  // refused: frame 2 is still to go
+    EXPECT_EQ(h->host.messages.size(), 1u);
+    EXPECT_EQ(p().NumeroComando, "3");
+    wire().clear();
+    h->host.advance(5000);
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "D00014321FF0000" "1P");  // the write's data part, and nothing else
+    IniciaEnvio(p());
+    h->host.advance(5000);
+    wire().clear();
+    acknowledgeAll();
+    EXPECT_EQ(p().ComandoSerie, "#4,4321,9");
+}
+
+}  // namespace
