@@ -617,6 +617,8 @@ bool Binding::mouse(QEvent* e) {
         if (me->button() == Qt::LeftButton) {
             if (c.kind() == Kind::TextBox) c.userPress(MouseButton::Left, shift);
             leftDown_ = true;
+            // Taken here: a label's press would otherwise travel on to the frame around it.
+            return c.kind() == Kind::Label || c.kind() == Kind::Frame;
         }
         return false;
     case QEvent::MouseButtonRelease:
@@ -624,9 +626,10 @@ bool Binding::mouse(QEvent* e) {
         if (me->button() == Qt::LeftButton && leftDown_) {
             leftDown_ = false;
             // Labels and frames have no click of their own in Qt.
-            if ((c.kind() == Kind::Label || c.kind() == Kind::Frame) &&
-                widget_->rect().contains(me->position().toPoint()))
-                c.userClick();
+            if (c.kind() == Kind::Label || c.kind() == Kind::Frame) {
+                if (widget_->rect().contains(me->position().toPoint())) c.userClick();
+                return true;
+            }
         }
         return false;
     case QEvent::MouseButtonDblClick:
