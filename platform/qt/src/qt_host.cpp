@@ -113,6 +113,21 @@ bool printable(const QString& t) {
     return true;
 }
 
+// Keys that move the caret or the selection and change no text.
+bool movesOnly(QKeyEvent* ke) {
+    switch (ke->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: return true;
+    default: return ke->matches(QKeySequence::SelectAll) || ke->matches(QKeySequence::Copy);
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- Binding
@@ -560,18 +575,13 @@ bool Binding::textKey(TextBox& t, QKeyEvent* ke) {
         return true;
     }
     if (key == Qt::Key_Escape) return enterOrEscape(ke);
-    if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
-        // Word deletions and the like would edit behind the layer's back.
-        if (ke->matches(QKeySequence::DeleteEndOfWord) || ke->matches(QKeySequence::DeleteStartOfWord) ||
-            ke->matches(QKeySequence::DeleteEndOfLine) || ke->matches(QKeySequence::DeleteCompleteLine))
-            return true;
-        return false;
-    }
+    // With Ctrl or Alt only moving and selecting are Qt's: its word deletions and line kills
+    // would edit behind the layer's back.
+    if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return !movesOnly(ke);
     if (printable(ke->text())) {
         t.userType(fromQt(ke->text()));
         return true;
     }
-    if (ke->matches(QKeySequence::DeleteEndOfLine)) return true;
     return false;  // navigation: Qt moves the caret and the selection is read back
 }
 
@@ -590,7 +600,7 @@ bool Binding::comboKey(ComboBox& cb, QKeyEvent* ke) {
         return true;
     }
     if (key == Qt::Key_Delete) return true;
-    if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return !movesOnly(ke);
     if (printable(ke->text())) {
         cb.userType(fromQt(ke->text()));
         return true;
