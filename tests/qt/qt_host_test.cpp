@@ -84,11 +84,11 @@ TEST_F(QtHostTest, TypingRunsChangeOncePerCharacterAndRespectsMaxLength) {
     QTest::keyClicks(le, "ABCDEF");
     EXPECT_EQ(t.text(), "ABCD");
     EXPECT_EQ(seen, (std::vector<std::string>{"A", "AB", "ABC", "ABCD"}));
-    EXPECT_EQ(le->text(), "ABCD");
+    EXPECT_EQ(le->text().toStdString(), "ABCD");
 
     // Code is not held to the limit, and the widget shows all of it.
     t.setText("123456789");
-    EXPECT_EQ(le->text(), "123456789");
+    EXPECT_EQ(le->text().toStdString(), "123456789");
     seen.clear();
     QTest::keyClick(le, Qt::Key_End);
     QTest::keyClicks(le, "X");
@@ -104,7 +104,7 @@ TEST_F(QtHostTest, TypingRunsChangeOncePerCharacterAndRespectsMaxLength) {
     QTest::keyClick(le, Qt::Key_Home);
     QTest::keyClick(le, Qt::Key_Delete);
     EXPECT_EQ(t.text(), "2345678");
-    EXPECT_EQ(le->text(), "2345678");
+    EXPECT_EQ(le->text().toStdString(), "2345678");
     EXPECT_EQ(t.selStart(), 0);
 }
 
@@ -117,7 +117,7 @@ TEST_F(QtHostTest, TextFromCodeRunsChangeOnceAndNotAgainThroughTheWidget) {
     t.setText("5551234");
     QApplication::processEvents();
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(le->text(), "5551234");
+    EXPECT_EQ(le->text().toStdString(), "5551234");
     t.setText("5551234");
     EXPECT_EQ(changes, 1);
     // A change handler that corrects the text (a validator dropping a bad key) shows the result.
@@ -128,7 +128,7 @@ TEST_F(QtHostTest, TextFromCodeRunsChangeOnceAndNotAgainThroughTheWidget) {
     QTest::keyClick(le, Qt::Key_End);
     QTest::keyClicks(le, "x");
     EXPECT_EQ(t.text(), "5551234");
-    EXPECT_EQ(le->text(), "5551234");
+    EXPECT_EQ(le->text().toStdString(), "5551234");
 }
 
 TEST_F(QtHostTest, SelectionMadeInTheWidgetIsWhatTypingReplaces) {
@@ -150,7 +150,7 @@ TEST_F(QtHostTest, SelectionMadeInTheWidgetIsWhatTypingReplaces) {
     // Code's selection shows in the widget.
     t.setSelStart(1);
     t.setSelLength(2);
-    EXPECT_EQ(le->selectedText(), "CD");
+    EXPECT_EQ(le->selectedText().toStdString(), "CD");
 }
 
 TEST_F(QtHostTest, PasteIsOneEditCutToTheRoomLeftAndQtsOwnEditsAreRefused) {
@@ -175,7 +175,7 @@ TEST_F(QtHostTest, PasteIsOneEditCutToTheRoomLeftAndQtsOwnEditsAreRefused) {
                              std::pair{Qt::Key_X, Qt::AltModifier}}) {
         QTest::keyClick(le, key, mods);
         EXPECT_EQ(t.text(), "12AB") << key;
-        EXPECT_EQ(le->text(), "12AB") << key;
+        EXPECT_EQ(le->text().toStdString(), "12AB") << key;
     }
     // Moving and selecting with Ctrl stay Qt's.
     QTest::keyClick(le, Qt::Key_A, Qt::ControlModifier);
@@ -308,7 +308,7 @@ TEST_F(QtHostTest, LabelsTakeClicksAndDoubleClicks) {
     l.onDblClick = [&] { events.push_back("dbl"); };
     form.show();
     auto* w = widget<QLabel>(l);
-    EXPECT_EQ(w->text(), "Fenzo & Cía");
+    EXPECT_EQ(w->text().toStdString(), "Fenzo & Cía");
     QTest::mouseClick(w, Qt::LeftButton);
     QTest::mouseDClick(w, Qt::LeftButton);
     EXPECT_EQ(events, (std::vector<std::string>{"click", "dbl"}));
@@ -400,7 +400,7 @@ TEST_F(QtHostTest, GeometryInTwipsFramesHoldTheirChildrenAndLateControlsGetWidge
     auto* cb = widget<QCheckBox>(late);
     EXPECT_EQ(cb->parentWidget(), gb);
     EXPECT_TRUE(cb->isVisible());
-    EXPECT_EQ(cb->text(), "Tarde");
+    EXPECT_EQ(cb->text().toStdString(), "Tarde");
 
     // Hiding the frame hides what is inside it.
     frame.setVisible(false);
@@ -445,7 +445,7 @@ TEST_F(QtHostTest, HiddenTopLevelMenuIsNotInTheBarAndItsMnemonicOpensNothing) {
     auto* bar = win->findChild<QMenuBar*>();
     ASSERT_NE(bar, nullptr);
     ASSERT_EQ(bar->actions().size(), 1);
-    EXPECT_EQ(bar->actions()[0]->text(), "&Archivo");
+    EXPECT_EQ(bar->actions()[0]->text().toStdString(), "&Archivo");
 
     // The visible menu's mnemonic opens it; the hidden one's opens nothing.
     QTest::keyClick(win, Qt::Key_A, Qt::AltModifier);
@@ -459,7 +459,7 @@ TEST_F(QtHostTest, HiddenTopLevelMenuIsNotInTheBarAndItsMnemonicOpensNothing) {
     // Shown again, it comes back in its place.
     comando.setVisible(true);
     ASSERT_EQ(bar->actions().size(), 2);
-    EXPECT_EQ(bar->actions()[1]->text(), "&Comando");
+    EXPECT_EQ(bar->actions()[1]->text().toStdString(), "&Comando");
 }
 
 TEST_F(QtHostTest, MenuBarItemRunsItsHandler) {
@@ -646,18 +646,18 @@ TEST_F(QtHostTest, MultiLineBoxKeepsDesktopLineEnds) {
     auto* pe = widget<QPlainTextEdit>(t);
     t.setText("0T");
     t.appendText(":5");
-    EXPECT_EQ(pe->toPlainText(), "0T:5");
+    EXPECT_EQ(pe->toPlainText().toStdString(), "0T:5");
     QTest::keyClick(pe, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClick(pe, Qt::Key_Return);
     QTest::keyClicks(pe, "P");
     EXPECT_EQ(t.text(), "0T:5\r\nP");
-    EXPECT_EQ(pe->toPlainText(), "0T:5\nP");
+    EXPECT_EQ(pe->toPlainText().toStdString(), "0T:5\nP");
     int changes = 0;
     t.onChange = [&] { ++changes; };
     QTest::keyClick(pe, Qt::Key_Backspace);
     QTest::keyClick(pe, Qt::Key_Backspace);
     EXPECT_EQ(t.text(), "0T:5");  // the line end goes whole, never half of it
-    EXPECT_EQ(pe->toPlainText(), "0T:5");
+    EXPECT_EQ(pe->toPlainText().toStdString(), "0T:5");
     EXPECT_EQ(changes, 2);
 }
 
