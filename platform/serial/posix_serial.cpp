@@ -1,4 +1,5 @@
 #include "zylma/forms/host.h"
+#include "zylma/serial/line_errors.h"
 #include "zylma/serial/serial_port.h"
 
 #include <fcntl.h>
@@ -54,6 +55,7 @@ public:
         }
         fd_ = fd;
         device_ = device;
+        errores_.reset(fd_);
         watch_ = host_.watchFd(fd_, [this] { readable(); });
         return true;
     }
@@ -90,6 +92,7 @@ private:
             if (fd_ < 0) return;
             ssize_t n = ::read(fd_, buf, sizeof buf);
             if (n > 0) {
+                errores_.check(fd_, [this](SerialEvent e) { report(e); });
                 deliver(buf, static_cast<std::size_t>(n));
                 continue;
             }
@@ -105,6 +108,7 @@ private:
     }
 
     forms::Host& host_;
+    LineErrorCounters errores_;
     int fd_ = -1;
     int watch_ = -1;
     std::string device_;

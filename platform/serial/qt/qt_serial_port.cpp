@@ -1,4 +1,5 @@
 #include "zylma/serial/qt_serial_port.h"
+#include "zylma/serial/line_errors.h"
 
 #include <QSerialPort>
 
@@ -45,6 +46,7 @@ public:
             return false;
         }
         device_ = device;
+        errores_.reset(static_cast<int>(port_.handle()));
         return true;
     }
 
@@ -82,6 +84,9 @@ private:
     }
 
     void readable() {
+        // Qt 6 no longer tells framing, parity or break errors; the driver's counters do.
+        errores_.check(static_cast<int>(port_.handle()), [this](SerialEvent e) { report(e); });
+        if (!port_.isOpen()) return;
         const QByteArray data = port_.readAll();
         deliver(data.constData(), static_cast<std::size_t>(data.size()));
     }
@@ -103,6 +108,7 @@ private:
     }
 
     QSerialPort port_;
+    LineErrorCounters errores_;
     std::string device_;
     bool opening_ = false;
 };
