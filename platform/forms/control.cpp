@@ -306,6 +306,15 @@ void ComboBox::setText(const std::string& t) {
 
 void ComboBox::userSelect(int i) {
     if (!takesInput()) return;
+    if (i >= 0 && i == listIndex_) {
+        // The user chose the item again (its text may have been typed): that is still a click.
+        if (text_ != items_[i]) {
+            text_ = items_[i];
+            notify(Prop::Text);
+        }
+        fire(onClick);
+        return;
+    }
     setListIndex(i);
 }
 

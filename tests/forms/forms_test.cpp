@@ -195,12 +195,21 @@ TEST_F(Fixture, ComboBoxChoiceSetsTextAndRunsClick) {
     c.addItem("2");
     c.onClick = [&] { log.push_back("click " + c.text()); };
     c.userSelect(1);
-    c.userSelect(1);
+    c.userSelect(1);  // each choice of the user is a click
+    c.setListIndex(1);  // from code, the same index is no change
     EXPECT_EQ(c.text(), "2");
-    EXPECT_EQ(log, (std::vector<std::string>{"click 2"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"click 2", "click 2"}));
     c.style = ComboBox::DropDownList;
     c.userType("x");
     EXPECT_EQ(c.text(), "2");
+    // Choosing an item from the list is a click even when typing already matched it.
+    c.style = ComboBox::DropDownCombo;
+    c.setListIndex(-1);
+    c.setText("");
+    log.clear();
+    c.userType("1");
+    c.userSelect(0);
+    EXPECT_EQ(log, (std::vector<std::string>{"click 1"}));
 }
 
 }  // namespace
