@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -71,6 +73,29 @@ TEST_F(QtSerialTest, BurstArrivesOneCharacterPerEventAndWritesGoOut) {
     ASSERT_TRUE(port->write("D"));
     ASSERT_TRUE(port->write(std::string("12\0P", 4)));
     EXPECT_EQ(far.receive(), std::string("D12\0P", 5));
+}
+
+TEST_F(QtSerialTest, CharactersKeepComingInOrderWhileAHandlerWaits) {
+    ASSERT_TRUE(port->open(far.path(), error)) << error;
+    std::string got;
+    std::string seenInsideWait;
+    bool waited = false;
+    port->onChar = [&](char c) {
+        got += c;
+        if (c == 'A' && !waited) {
+            waited = true;
+            // What a message box does: a nested loop while the far end goes on sending.
+            far.send("D");
+            QEventLoop loop;
+            QTimer::singleShot(300, &loop, &QEventLoop::quit);
+            loop.exec();
+            seenInsideWait = got;
+        }
+    };
+    far.send("ABC");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.size() >= 4; }, 3000)) << got;
+    EXPECT_EQ(got, "ABCD");
+    EXPECT_EQ(seenInsideWait, "ABCD");  // delivered while the handler was still waiting
 }
 
 TEST_F(QtSerialTest, HandlerThatClosesThePortGetsNoMoreCharacters) {

@@ -2,6 +2,7 @@
 #include "zylma/serial/line_errors.h"
 
 #include <QSerialPort>
+#include <QTimer>
 
 #include <sys/file.h>
 #include <unistd.h>
@@ -14,6 +15,11 @@ class QtSerialPort final : public SerialPort {
 public:
     QtSerialPort() {
         QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { readable(); });
+        // Qt never signals readyRead again while a readyRead handler runs, so a message box
+        // opened from onChar would hold back everything that arrives while it is up. While a
+        // delivery is running this fetches what Qt has buffered meanwhile.
+        nested_.setInterval(5);
+        QObject::connect(&nested_, &QTimer::timeout, &port_, [this] { readable(); });
         QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                          [this](QSerialPort::SerialPortError e) { failed(e); });
     }
@@ -54,6 +60,8 @@ public:
         if (!port_.isOpen()) return;
         port_.close();
         port_.clearError();
+        pending_.clear();
+        next_ = 0;
     }
 
     bool isOpen() const override { return port_.isOpen(); }
@@ -87,8 +95,20 @@ private:
         // Qt 6 no longer tells framing, parity or break errors; the driver's counters do.
         errores_.check(static_cast<int>(port_.handle()), [this](SerialEvent e) { report(e); });
         if (!port_.isOpen()) return;
+        // Everything received waits in one queue, so a delivery nested inside a handler goes on
+        // from where the outer one was: characters always come out in the order they arrived.
         const QByteArray data = port_.readAll();
-        deliver(data.constData(), static_cast<std::size_t>(data.size()));
+        pending_.append(data.constData(), static_cast<std::size_t>(data.size()));
+        if (++depth_ == 1) nested_.start();
+        while (next_ < pending_.size() && port_.isOpen()) {
+            const char c = pending_[next_++];
+            deliver(&c, 1);
+        }
+        if (--depth_ == 0) {
+            nested_.stop();
+            pending_.clear();
+            next_ = 0;
+        }
     }
 
     void failed(QSerialPort::SerialPortError e) {
@@ -108,6 +128,10 @@ private:
     }
 
     QSerialPort port_;
+    QTimer nested_;
+    std::string pending_;
+    std::size_t next_ = 0;
+    int depth_ = 0;
     LineErrorCounters errores_;
     std::string device_;
     bool opening_ = false;
