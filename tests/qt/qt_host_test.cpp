@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
@@ -724,6 +725,30 @@ TEST_F(QtHostTest, WatchedDescriptorRunsOnTheEventLoopAndCanUnwatchItself) {
     ASSERT_EQ(::write(fds[1], "P", 1), 1);
     QTest::qWait(50);
     EXPECT_EQ(got, "T");
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+TEST_F(QtHostTest, WatchedDescriptorIsServedWhileItsOwnCallbackWaits) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    std::string got, seenInsideWait;
+    host.watchFd(fds[0], [&] {
+        char c;
+        if (::read(fds[0], &c, 1) != 1) return;
+        got += c;
+        if (c == 'A') {
+            // A message box inside the receive event: the line keeps being read meanwhile.
+            EXPECT_EQ(::write(fds[1], "B", 1), 1);
+            QEventLoop loop;
+            QTimer::singleShot(200, &loop, &QEventLoop::quit);
+            loop.exec();
+            seenInsideWait = got;
+        }
+    });
+    ASSERT_EQ(::write(fds[1], "A", 1), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seenInsideWait.empty(); }, 2000));
+    EXPECT_EQ(seenInsideWait, "AB");
     ::close(fds[0]);
     ::close(fds[1]);
 }
