@@ -1,6 +1,6 @@
 #include "zylma/dialler/qrx_binding.h"
 
-#include "zylma/winapi/cp1252.h"
+#include "zylma/files/files.h"
 
 #include <dirent.h>
 #include <dlfcn.h>
@@ -74,7 +74,7 @@ QrxResult callQRX(const std::string& appFolder, const std::string& utf8Text) {
         out.error = "La biblioteca del módem \"" + path + "\" no tiene la función QRX.";
         return out;
     }
-    std::string ansi = winapi::utf8ToCp1252(utf8Text);
+    std::string ansi = files::utf8ToCp1252(utf8Text);
     out.called = true;
     out.result = lib.qrx(0, ansi.c_str());
     return out;

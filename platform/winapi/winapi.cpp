@@ -1,6 +1,6 @@
 #include "zylma/winapi/winapi.h"
 
-#include "zylma/winapi/cp1252.h"
+#include "zylma/files/files.h"
 #include "zylma/winapi/services.h"
 
 #include <cstdio>
@@ -116,7 +116,7 @@ void OutputDebugStringA(LPCSTR text) {
     auto& s = state();
     std::string bytes(text);
     if (s.debugToStderr) {
-        std::string shown = zylma::winapi::cp1252ToUtf8(bytes);
+        std::string shown = zylma::files::cp1252ToUtf8(bytes);
         std::fwrite(shown.data(), 1, shown.size(), stderr);
         std::fflush(stderr);
     }
@@ -124,8 +124,8 @@ void OutputDebugStringA(LPCSTR text) {
 }
 
 int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
-    std::string t = zylma::winapi::cp1252ToUtf8(text ? text : "");
-    std::string c = zylma::winapi::cp1252ToUtf8(caption ? caption : "");
+    std::string t = zylma::files::cp1252ToUtf8(text ? text : "");
+    std::string c = zylma::files::cp1252ToUtf8(caption ? caption : "");
     auto& s = state();
     if (s.messageBox) return s.messageBox(t, c, type);
     std::fprintf(stderr, "[%s] %s\n", c.c_str(), t.c_str());

@@ -1,6 +1,6 @@
 // The system calls under the dialler: text conversion, the message-box and debug services,
 // local blocks and the message pump.
-#include "zylma/winapi/cp1252.h"
+#include "zylma/files/files.h"
 #include "zylma/winapi/services.h"
 #include "zylma/winapi/winapi.h"
 
@@ -14,7 +14,10 @@ namespace {
 
 using namespace zylma::winapi;
 
+// The dialler's texts cross with the record layer's conversion.
 TEST(Cp1252, BothWays) {
+    using files::cp1252ToUtf8;
+    using files::utf8ToCp1252;
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"abc", "abc"},
         {"\xA1 OK !", "¡ OK !"},

@@ -1,6 +1,6 @@
 #include "zylma/telephony/scripted.h"
 
-#include "zylma/winapi/cp1252.h"
+#include "zylma/files/files.h"
 #include "zylma/winapi/services.h"
 
 #include <algorithm>
@@ -170,7 +170,7 @@ void reset() {
     });
     winapi::setDebugHook([](const std::string& bytes) {
         st().debug.push_back(bytes);
-        note("debug " + winapi::cp1252ToUtf8(bytes));
+        note("debug " + files::cp1252ToUtf8(bytes));
     });
     winapi::setTickSource([] { return st().clock; });
     winapi::setSleepHook([](std::uint32_t ms) { st().clock += ms; });
@@ -374,7 +374,7 @@ LONG lineOpenA(HLINEAPP app, DWORD id, HLINE* line, DWORD version, DWORD, DWORD,
 LONG lineMakeCallA(HLINE line, HCALL* call, LPCSTR address, DWORD, const LINECALLPARAMS* params) {
     auto& s = st();
     std::string text = address ? address : "";
-    note("lineMakeCallA " + winapi::cp1252ToUtf8(text));
+    note("lineMakeCallA " + files::cp1252ToUtf8(text));
     s.seen.dialled = text;
     if (params != nullptr) {
         s.seen.callParamsTotal = params->dwTotalSize;
