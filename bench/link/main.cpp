@@ -1,0 +1,289 @@
+// What the serial link costs the program.
+//
+//   cmake -S /work/main -B /work/main/build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+//   cmake --build /work/main/build-bench --target bench_link
+//   /work/main/build-bench/bench/link/bench_link [repetitions]
+//
+// 1. In-process (a recording port, no pty): the receive event, the three monitor boxes and the
+//    decoder's length gate, one character at a time, for a 138-character Téndro answer and a
+//    270-character two-block answer, and for a long stream that no decoder completes, measured
+//    in blocks of 100 characters so any growth with the length shows.
+// 2. Over a real pseudo-terminal with the simulator answering at once: "&Leer" to the Téndro
+//    panel filled, wall time and the program thread's own CPU time, against the time the same
+//    exchange takes on the wire at 9600 baud.
+#include "fixture.h"
+#include "sim_line.h"
+
+#include "zylma/app/enlace.h"
+#include "zylma/app/lectura.h"
+#include "zylma/app/monitor.h"
+#include "zylma/app/programa.h"
+#include "zylma/app/zyl_for_pri.h"
+#include "zylma/codec/imagen.h"
+#include "zylma/models/modelos.h"
+#include "zylma/sim/comandos.h"
+#include "zylma/sim/restrictor.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace zylma;
+using namespace zylma::app;
+using zylma::testing::AppFolder;
+using zylma::testing::LiveProgram;
+using zylma::testing::ProgramHarness;
+using zylma::testing::SimLine;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double nsSince(Clock::time_point t0) {
+    return std::chrono::duration<double, std::nano>(Clock::now() - t0).count();
+}
+
+double threadCpuNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e9 + ts.tv_nsec;
+}
+
+double processCpuNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e9 + ts.tv_nsec;
+}
+
+struct Stats {
+    double median = 0, min = 0, max = 0;
+};
+
+Stats stats(std::vector<double> v) {
+    if (v.empty()) return {};
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    const double med = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    return {med, v.front(), v.back()};
+}
+
+[[noreturn]] void fail(const std::string& why) {
+    std::fprintf(stderr, "bench_link: %s\n", why.c_str());
+    std::exit(1);
+}
+
+// The application folder a Téndro read needs: the software record, the Téndro's configuration
+// for firmware 30 and the kit's command table.
+void fillFolder(AppFolder& folder) {
+    auto sw = AppFolder::softwareRecord();
+    sw[23] = "2";
+    folder.writeSoftware(sw);
+    records::Record conf(57);
+    conf[40] = "111111000";
+    conf[43] = "1111";
+    for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
+    conf[55] = "000000000";
+    folder.writeConfig("Téndro", "30", conf);
+    const auto& k = sim::ComandosKit();
+    folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}, {"ResetFabrica", k.resetFabrica},
+                          {"Verificar", k.verificar}, {"Colgado", k.colgado}});
+}
+
+// The answer a simulated device of the model gives to a read.
+std::string answerOf(const std::string& model) {
+    sim::Options o;
+    o.model = model;
+    std::string error;
+    auto d = sim::Restrictor::create(o, error);
+    if (!d) fail("simulator: " + error);
+    return d->wireImage();
+}
+
+// A decoder for a two-block answer with only what every decoder does before its own fields: the
+// length gate, the checksums and the end of the reading. The panel work of a real unit is the
+// Téndro's part of the figures.
+ModeloEquipo twoBlockStandIn() {
+    ModeloEquipo m;
+    m.nombre = "Omnivelda";
+    m.panel = "ZylFraOmn";
+    m.codigo = "05";
+    m.leeEquipo = [](Programa& p) {
+        const codec::ModeloTrama& t = *codec::BuscaModelo("05");
+        if (!LecturaLista(p, t)) return;
+        if (!codec::SumasCorrectas(p.MapaLectura, t)) {
+            ReintentaLectura(p);
+            return;
+        }
+        LecturaCompleta(p);
+    };
+    return m;
+}
+
+// ---------------------------------------------------------------- in-process
+
+struct InProcess {
+    AppFolder folder;
+    std::unique_ptr<ProgramHarness> h;
+
+    InProcess() {
+        fillFolder(folder);
+        h = std::make_unique<ProgramHarness>(folder.path());
+        models::RegistraModelos(h->programa->modelos());
+        h->programa->modelos().agrega(twoBlockStandIn());
+        w().ZylCmd[2]->userClick();  // the Téndro
+        if (!h->host.messages.empty()) fail("setting up the Téndro: " + h->host.lastMessage());
+    }
+    Programa& p() { return *h->programa; }
+    ZylForPri& w() { return p().pri(); }
+
+    // "&Leer" and the acknowledgement of every frame character, so the next character that
+    // arrives is the answer's first.
+    void startRead() {
+        h->port->written.clear();
+        w().comando(3).userClick();
+        for (int i = 0; i < 64; ++i) {
+            const std::string& out = h->port->written;
+            if (!out.empty() && out.back() == 'P') return;
+            h->port->arrive("T");
+        }
+        fail("the read frame never ended: " + h->port->written);
+    }
+    // One receive event per character, as the port delivers them.
+    void feed(const std::string& chars, std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) h->port->arrive(std::string(1, chars[i]));
+    }
+};
+
+void benchAnswer(InProcess& rig, const char* label, const std::string& answer, int reps) {
+    std::vector<double> gathering, completing, whole;
+    for (int r = 0; r < reps; ++r) {
+        rig.startRead();
+        const std::size_t last = answer.size() - 1;
+        auto t0 = Clock::now();
+        rig.feed(answer, 0, last);
+        const double a = nsSince(t0);
+        auto t1 = Clock::now();
+        rig.feed(answer, last, answer.size());
+        const double b = nsSince(t1);
+        if (rig.w().TimerEC->timerEnabled() || !rig.h->host.messages.empty())
+            fail(std::string(label) + ": the read did not complete cleanly");
+        gathering.push_back(a / static_cast<double>(last));
+        completing.push_back(b);
+        whole.push_back((a + b) / static_cast<double>(answer.size()));
+    }
+    const Stats g = stats(gathering), c = stats(completing), all = stats(whole);
+    std::printf("  %-28s %4zu chars: %7.0f ns/char gathering (min %.0f, max %.0f); last char + decode %8.0f ns; "
+                "%7.0f ns/char over the whole answer\n",
+                label, answer.size(), g.median, g.min, g.max, c.median, all.median);
+}
+
+void benchGrowth(int reps) {
+    // An answer whose model code no unit knows: the reception stays open and every character
+    // goes through the boxes and the decoder lookup, with nothing ever completing.
+    constexpr std::size_t kLength = 5000, kBlock = 100;
+    std::string stream = "024599";
+    const std::string digits = "0123456789:;<=>?";
+    while (stream.size() < kLength) stream += digits[stream.size() % digits.size()];
+    const std::size_t marks[] = {100, 1000, 5000};
+    std::vector<std::vector<double>> perMark(std::size(marks));
+    for (int r = 0; r < reps; ++r) {
+        InProcess rig;  // fresh boxes each run
+        rig.startRead();
+        std::size_t at = 0;
+        for (std::size_t m = 0; m < std::size(marks); ++m) {
+            rig.feed(stream, at, marks[m] - kBlock);
+            auto t0 = Clock::now();
+            rig.feed(stream, marks[m] - kBlock, marks[m]);
+            perMark[m].push_back(nsSince(t0) / kBlock);
+            at = marks[m];
+        }
+        if (rig.p().monitor().ZylTexMon[4]->text().size() != kLength) fail("the stream was not all kept");
+    }
+    std::printf("  unknown model code, 5000-character stream (ns/char over the 100 characters up to):\n");
+    for (std::size_t m = 0; m < std::size(marks); ++m) {
+        const Stats s = stats(perMark[m]);
+        std::printf("    %5zu: %7.0f ns/char (min %.0f, max %.0f)\n", marks[m], s.median, s.min, s.max);
+    }
+}
+
+// ---------------------------------------------------------------- over a pty
+
+void benchPty(int reps) {
+    AppFolder folder;
+    fillFolder(folder);
+    sim::Options o;
+    o.model = "00";
+    o.ackDelayMs = 0;
+    o.answerDelayMs = 0;
+    SimLine line(o);
+    LiveProgram prog(folder.path(), line.path());
+    models::RegistraModelos(prog.programa->modelos());
+    Programa& p = *prog.programa;
+    ZylForPri& w = p.pri();
+    w.ZylCmd[2]->userClick();
+    if (!prog.host.messages.empty()) fail("setting up the Téndro: " + prog.host.lastMessage());
+
+    // On the wire: "D", the command, "1", "P" out; one "T" for every character up to the
+    // command's end; the answer in. Ten bits a character at 9600 baud.
+    const std::size_t frameChars = 1 + p.ComandoLectura.size() + 2;
+    const std::size_t ackChars = 1 + p.ComandoLectura.size();
+    const std::size_t answerChars = codec::BuscaModelo("00")->longitud;
+    const std::size_t wireChars = frameChars + ackChars + answerChars;
+    const double wireMs = static_cast<double>(wireChars) * 10.0 / 9600.0 * 1000.0;
+
+    std::vector<double> wall, cpu, proc;
+    constexpr int kWarmUp = 3;
+    for (int r = 0; r < kWarmUp + reps; ++r) {
+        w.ZylTexResCla->setText("9999");
+        const auto t0 = Clock::now();
+        const double c0 = threadCpuNs(), pc0 = processCpuNs();
+        w.comando(3).userClick();
+        const bool done = prog.waitFor([&] { return !w.TimerEC->timerEnabled() || !prog.host.messages.empty(); });
+        const double c1 = threadCpuNs(), pc1 = processCpuNs();
+        const double ns = nsSince(t0);
+        if (!done || !prog.host.messages.empty() || w.ZylTexResCla->text() == "9999" ||
+            w.ZylTexResFirm->text() != "30")
+            fail("a read over the pty did not fill the panel" +
+                 (prog.host.messages.empty() ? std::string() : ": " + prog.host.lastMessage()));
+        if (r < kWarmUp) continue;
+        wall.push_back(ns);
+        cpu.push_back(c1 - c0);
+        proc.push_back(pc1 - pc0);
+    }
+    const Stats sw = stats(wall), sc = stats(cpu), sp = stats(proc);
+    std::printf("  wire at 9600 baud: %zu characters (%zu out, %zu acknowledgements, %zu answer) = %.1f ms\n",
+                wireChars, frameChars, ackChars, answerChars, wireMs);
+    std::printf("  wall time \"&Leer\" to panel filled: %8.0f us median (min %.0f, max %.0f)\n", sw.median / 1e3,
+                sw.min / 1e3, sw.max / 1e3);
+    std::printf("  program thread CPU:                 %8.0f us median (min %.0f, max %.0f) = %.2f%% of wire time\n",
+                sc.median / 1e3, sc.min / 1e3, sc.max / 1e3, sc.median / 1e6 / wireMs * 100.0);
+    std::printf("  whole process CPU (with simulator): %8.0f us median\n", sp.median / 1e3);
+    std::printf("  program thread CPU per character handled: %.0f ns\n",
+                sc.median / static_cast<double>(ackChars + answerChars));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int reps = argc > 1 ? std::atoi(argv[1]) : 0;
+    if (reps <= 0) reps = 200;
+
+    std::printf("In-process port, %d repetitions, medians:\n", reps);
+    {
+        InProcess rig;
+        benchAnswer(rig, "Téndro (\"00\")", answerOf("00"), reps);
+        benchAnswer(rig, "two-block (\"05\")", answerOf("05"), reps);
+    }
+    benchGrowth(std::max(5, reps / 10));
+
+    const int ptyReps = std::max(11, reps / 10);
+    std::printf("Téndro read over a pty, simulator answering at once, %d reads, medians:\n", ptyReps);
+    benchPty(ptyReps);
+    return 0;
+}
