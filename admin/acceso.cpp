@@ -85,14 +85,9 @@ bool CargaLogin(Programa& p) {
     // No port is chosen yet; an ordinary user of a "PC" installation never chooses one.
     p.NumPuerto = 0;
 
-    p.RutaArchivo = records::pathSoftware(p.RutaAplicacion);
     records::Record r;
-    records::Status st = records::readSingle(p.RutaArchivo, records::RegistroSoftware, r);
-    if (st != records::Status::Ok) {
-        p.mensaje(std::string(st == records::Status::Missing ? "No existe el archivo de software "
-                                                             : "No se puede leer el archivo de software ") +
-                      p.RutaArchivo + " (" + records::describe(st) + "). El programa se cerrará.",
-                  vbCritical);
+    if (!LeeRegistro(p, records::pathSoftware(p.RutaAplicacion), records::RegistroSoftware, r, "software",
+                     ". El programa se cerrará.", vbCritical)) {
         TerminaAcceso(p, 1);
         return false;
     }
@@ -126,15 +121,10 @@ void VerificaLogin(Programa& p) {
         return;
     }
 
-    p.RutaArchivo = records::pathCredenciales(p.RutaAplicacion);
     records::Record r;
-    records::Status st = records::readSingle(p.RutaArchivo, records::RegistroCredenciales, r);
-    if (st != records::Status::Ok) {
-        // Name the file only: what was typed or stored never goes into a message.
-        p.mensaje(std::string(st == records::Status::Missing ? "No existe el archivo de acceso "
-                                                             : "No se puede leer el archivo de acceso ") +
-                      p.RutaArchivo + " (" + records::describe(st) + "). El programa se cerrará.",
-                  vbCritical);
+    // Name the file only: what was typed or stored never goes into a message.
+    if (!LeeRegistro(p, records::pathCredenciales(p.RutaAplicacion), records::RegistroCredenciales, r, "acceso",
+                     ". El programa se cerrará.", vbCritical)) {
         TerminaAcceso(p);
         return;
     }

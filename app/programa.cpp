@@ -25,6 +25,19 @@ const ModeloEquipo* RegistroModelos::porPanel(const std::string& panel) const {
     return nullptr;
 }
 
+bool LeeRegistro(Programa& p, const std::string& ruta, const records::RecordKind& kind, records::Record& r,
+                 const std::string& que, const std::string& cola, int estilo) {
+    p.RutaArchivo = ruta;
+    const records::Status st = records::readSingle(ruta, kind, r);
+    if (st == records::Status::Ok) return true;
+    if (st == records::Status::Missing)
+        p.mensaje("No existe el archivo de " + que + " " + ruta + cola, estilo);
+    else
+        p.mensaje("No se puede leer el archivo de " + que + " " + ruta + " (" + records::describe(st) + ")" + cola,
+                  estilo);
+    return false;
+}
+
 bool enteroDeTexto(const std::string& s, long& out) {
     std::size_t i = 0;
     while (i < s.size() && s[i] == ' ') ++i;

@@ -228,15 +228,10 @@ std::string BanderasComoTexto(const Programa& p) {
 
 void CargaSoftware(Programa& p) {
     ZylForPri& w = p.pri();
-    p.RutaArchivo = records::pathSoftware(p.RutaAplicacion);
     records::Record r;
-    records::Status st = records::readSingle(p.RutaArchivo, records::RegistroSoftware, r);
-    if (st != records::Status::Ok) {
-        // Nothing can be shown without the software record.
-        p.mensaje(std::string(st == records::Status::Missing ? "No existe el archivo de software "
-                                                             : "No se puede leer el archivo de software ") +
-                      p.RutaArchivo + " (" + records::describe(st) + "). El programa se cerrará.",
-                  vbCritical);
+    // Nothing can be shown without the software record.
+    if (!LeeRegistro(p, records::pathSoftware(p.RutaAplicacion), records::RegistroSoftware, r, "software",
+                     ". El programa se cerrará.", vbCritical)) {
         p.termina(1);
         return;
     }

@@ -115,12 +115,7 @@ void CargaConfTendro(Programa& p) {
         return;
     }
     records::Record r;
-    if (records::Status st = records::readSingle(p.RutaArchivo, records::RegistroConfiguracion, r);
-        st != records::Status::Ok) {
-        p.mensaje("No se puede leer el archivo de configuración " + p.RutaArchivo + " (" + records::describe(st) + ").",
-                  forms::vbExclamation);
-        return;
-    }
+    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return;
     w.ZylTexResCla->setText(r[43]);
     w.ZylTexBan->setText(r[55]);
     for (int k = 0; k < 6; ++k) w.ZylChkRes[k]->setCaption(r[45 + k]);

@@ -6,6 +6,7 @@
 #include "zylma/app/modelos.h"
 #include "zylma/forms/form.h"
 #include "zylma/forms/host.h"
+#include "zylma/records/records.h"
 #include "zylma/serial/serial_port.h"
 
 #include <array>
@@ -138,6 +139,12 @@ private:
     // Declared last: dropped before the port and the models, after the main window.
     std::map<std::type_index, std::unique_ptr<forms::Form>> ventanas_;
 };
+
+// Reads record 1 of a single-record file into `r` (`RutaArchivo` := the path). When it cannot,
+// tells the user which file and why ("No existe el archivo de <que> <ruta>" or "No se puede
+// leer el archivo de <que> <ruta> (<why>)", then `cola`) and returns false.
+bool LeeRegistro(Programa& p, const std::string& ruta, const records::RecordKind& kind, records::Record& r,
+                 const std::string& que, const std::string& cola = ".", int estilo = forms::vbExclamation);
 
 // A whole number from a record field, or false (never throws): optional sign, digits only.
 bool enteroDeTexto(const std::string& s, long& out);
