@@ -501,6 +501,23 @@ TEST_F(QtHostTest, PopupOfAHiddenMenuRunsTheChosenItemBeforeItReturns) {
     order.push_back("returned");
     EXPECT_EQ(order, (std::vector<std::string>{"Enviar", "returned"}));
 
+    // The usual road: a right press on a panel field pops the menu up from its MouseDown.
+    order.clear();
+    auto& campo = form.add<TextBox>("ZylTexSonClave");
+    campo.onMouseDown = [&](MouseButton b, int) {
+        if (b != MouseButton::Right) return;
+        host.popupMenu(comando);
+        order.push_back("after popup");
+    };
+    QTimer::singleShot(50, [] {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(popup, nullptr);
+        QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(popup->actions().value(0)).center());
+    });
+    QTest::mousePress(widget<QLineEdit>(campo), Qt::RightButton);
+    QTest::mouseRelease(widget<QLineEdit>(campo), Qt::RightButton);
+    EXPECT_EQ(order, (std::vector<std::string>{"Enviar", "after popup"}));
+
     // Dismissed: nothing runs.
     order.clear();
     QTimer::singleShot(50, [] {
