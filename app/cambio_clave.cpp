@@ -2,6 +2,7 @@
 
 #include "zylma/app/barra.h"
 #include "zylma/app/programa.h"
+#include "zylma/app/validadores.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/dialler/qrx_binding.h"
 #include "zylma/winapi/services.h"
@@ -12,16 +13,6 @@ using namespace zylma::forms;
 
 namespace {
 constexpr const char* kTituloClave = "ERROR EN LA CLAVE";
-}
-
-bool ClaveNuevaAdmitida(const std::string& clave, const std::string& codigoEquipo) {
-    for (std::size_t i = 0; i < clave.size(); ++i) {
-        const char c = clave[i];
-        if (c >= '0' && c <= '9') continue;
-        if (c == '*' && i == 2 && codigoEquipo == "04") continue;
-        return false;
-    }
-    return true;
 }
 
 ZylForCamCla::ZylForCamCla(Programa& p) : Form(p.host(), "zylforCamCla"), p_(p) {
@@ -41,22 +32,17 @@ ZylForCamCla::ZylForCamCla(Programa& p) : Form(p.host(), "zylforCamCla"), p_(p) 
 }
 
 void ZylForCamCla::revisa() {
+    // The same rule as the key box: the whole text judged, a refused edit undone.
     const std::string t = ZylTextCanCka->text();
-    // The whole text is judged, so a paste or an insertion before the end cannot let a
-    // non-digit in; a refused edit puts back the last text that passed.
-    if (!ClaveNuevaAdmitida(t, p_.CodigoEquipo)) {
-        p_.mensaje("Solo se admiten numeros", vbOKOnly, kTituloClave);
-        ZylTextCanCka->setText(ultimaValida_);
-        ZylTextCanCka->setSelStart(static_cast<int>(ultimaValida_.size()));
+    const Juicio j = Juzga(Regla::Clave, t, kTituloClave, p_.CodigoEquipo);
+    if (j.correccion == Correccion::Ninguna) {
+        ultimaValida_ = t;
         return;
     }
-    if (!t.empty() && t[0] == '0') {
-        p_.mensaje("No se admite 0 al inicio de clave", vbOKOnly, kTituloClave);
-        ultimaValida_.clear();
-        ZylTextCanCka->setText("");
-        return;
-    }
-    ultimaValida_ = t;
+    p_.mensaje(j.mensaje, vbOKOnly, j.titulo);
+    if (j.correccion == Correccion::Vacia) ultimaValida_.clear();
+    ZylTextCanCka->setText(ultimaValida_);
+    ZylTextCanCka->setSelStart(static_cast<int>(utf8Length(ultimaValida_)));
 }
 
 void ZylForCamCla::envia() {

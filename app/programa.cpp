@@ -76,6 +76,7 @@ ZylForPri& Programa::pri() {
                 if (forms::Frame* f = pri_->panel(m.panel)) {
                     m.creaPanel(*pri_, *f);
                     InstalaDisparadores(*this, *pri_, m.disparadores);
+                    InstalaValidadores(*this, *pri_, m.validadores);
                 }
         pri_->load();
     }

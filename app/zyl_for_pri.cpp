@@ -2,6 +2,7 @@
 
 #include "zylma/app/barra.h"
 #include "zylma/app/disparadores.h"
+#include "zylma/app/validadores.h"
 #include "zylma/app/enlace.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
@@ -216,6 +217,7 @@ void ZylForPri::conecta() {
     };
     InstalaDisparadores(p_, *this, DisparadoresComunes());
     ZylTexResCla->onDblClick = [this] { AbreCambioClave(p_); };
+    InstalaValidadores(p_, *this, ValidadoresComunes());
 }
 
 // ---------------------------------------------------------------- procedures

@@ -90,8 +90,19 @@ std::string tendroRemote(std::string& image, std::string_view command) {
     return "";
 }
 
+// A Téndro as it leaves the factory: key 1234, no restriction on.
+std::string tendroDefaultImage(const codec::ModeloTrama& m, int version) {
+    std::string mapa = genericDefaultImage(m, version);
+    mapa.replace(10, 4, "1234");
+    mapa.replace(14, 2, "66");
+    mapa.replace(16, 6, "00006E");
+    codec::RecalculaSumas(mapa, m);
+    return mapa;
+}
+
 ModelHooks tendroHooks() {
     ModelHooks h;
+    h.defaultImage = tendroDefaultImage;
     // Modifier code, key, "FF" and the two flag bytes: map positions 7 to 20, as the generic
     // placement puts them.
     h.dataPartLength = 14;

@@ -322,7 +322,7 @@ TEST_F(Tendro, RefusedRemoteCommandSendsNothingNotEvenThePreviousOne) {
     EXPECT_FALSE(w().TimerPID->timerEnabled());
     EXPECT_EQ(p().CadenaComando, "");
     EXPECT_EQ(w().ZylTexEst->text(), "Zylma");
-    w().ZylTexResCla->setText("0123");
+    w().ZylTexResCla->setText("123");  // three digits: the device would take no command
     p().NumeroComando = "3";
     IniciaEnvio(p());
     h->host.advance(10000);

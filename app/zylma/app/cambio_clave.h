@@ -21,10 +21,6 @@ private:
     std::string ultimaValida_;
 };
 
-// Whether a new key may stand in the box: digits only; for the Sonobrisa ("04") a "*" in
-// position 3 too.
-bool ClaveNuevaAdmitida(const std::string& clave, const std::string& codigoEquipo);
-
 // Loaded by `TimerPID` in "PC" installations: its load dials `CadenaComando` through the
 // modem dialler, its activation unloads it.
 class ZylForDLLModem : public forms::Form {

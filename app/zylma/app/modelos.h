@@ -10,6 +10,7 @@
 namespace zylma::forms { class Frame; }
 
 #include "zylma/app/disparadores.h"
+#include "zylma/app/validadores.h"
 
 namespace zylma::app {
 
@@ -37,6 +38,8 @@ struct ModeloEquipo {
     std::function<void(Programa&)> preparaParametro;
     // The panel's remote-command triggers (the restriction area and key box are common).
     std::vector<Disparador> disparadores;
+    // The panel's field checks (the device key's is common).
+    std::vector<Validador> validadores;
 };
 
 // Every model unit, in the order the dispatch compares the names.

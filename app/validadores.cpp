@@ -1,0 +1,93 @@
+#include "zylma/app/validadores.h"
+
+#include "zylma/app/programa.h"
+#include "zylma/app/zyl_for_pri.h"
+
+#include <memory>
+
+namespace zylma::app {
+
+using namespace zylma::forms;
+
+namespace {
+
+constexpr const char* kTituloClave = "ERROR EN LA CLAVE";
+
+bool esDigito(char c) { return c >= '0' && c <= '9'; }
+
+bool soloDe(const std::string& t, const std::string& otros) {
+    for (char c : t)
+        if (!esDigito(c) && otros.find(c) == std::string::npos) return false;
+    return true;
+}
+
+Juicio rechaza(Correccion c, std::string mensaje, std::string titulo) { return Juicio{c, std::move(mensaje), std::move(titulo)}; }
+
+}  // namespace
+
+Juicio Juzga(Regla regla, const std::string& t, const std::string& titulo, const std::string& codigoEquipo) {
+    switch (regla) {
+    case Regla::Digitos:
+        if (!soloDe(t, "")) return rechaza(Correccion::Restaura, "Solo se admiten numeros", titulo);
+        return {};
+    case Regla::Tiempo: {
+        if (!soloDe(t, "")) return rechaza(Correccion::Restaura, "Solo se admiten numeros", titulo);
+        // The value the text forms; an empty text is 0.
+        long valor = 0;
+        for (char c : t) valor = valor > 1000 ? valor : valor * 10 + (c - '0');
+        if (valor > 255) return rechaza(Correccion::Vacia, "El límite es 255", "ERROR EN TIEMPO");
+        return {};
+    }
+    case Regla::DigitosEstrella:
+        if (!soloDe(t, "*")) return rechaza(Correccion::Restaura, "Solo se admiten numeros y *", kTituloClave);
+        return {};
+    case Regla::DigitosEstrellaGato:
+        if (!soloDe(t, "*#")) return rechaza(Correccion::Restaura, "Solo se admiten numeros, * y #", kTituloClave);
+        return {};
+    case Regla::Clave:
+        for (std::size_t i = 0; i < t.size(); ++i) {
+            // The Sonobrisa's key may carry its "*" in third place.
+            if (esDigito(t[i]) || (i == 2 && codigoEquipo == "04")) continue;
+            return rechaza(Correccion::Restaura, "Solo se admiten numeros", kTituloClave);
+        }
+        if (!t.empty() && t[0] == '0')
+            return rechaza(Correccion::Vacia, "No se admite 0 al inicio de clave", kTituloClave);
+        return {};
+    case Regla::ClaveSalida:
+        if (!soloDe(t, "")) return rechaza(Correccion::Restaura, "Solo se admiten numeros", kTituloClave);
+        if (t == "1" || t == "0" || t == "8" || t == "9")
+            return rechaza(Correccion::QuitaUltimo, "Número prohibido", "ZYLMA ESTA ENOJADO");
+        return {};
+    }
+    return {};
+}
+
+void InstalaValidadores(Programa& p, ZylForPri& w, const std::vector<Validador>& filas) {
+    for (const Validador& v : filas) {
+        auto* caja = w.findAs<TextBox>(v.control, v.indice);
+        if (!caja) continue;
+        auto aceptado = std::make_shared<std::string>(caja->text());
+        caja->onChange = [&p, caja, v, aceptado] {
+            const std::string texto = caja->text();
+            const Juicio j = Juzga(v.regla, texto, v.titulo, p.CodigoEquipo);
+            if (j.correccion == Correccion::Ninguna) {
+                *aceptado = texto;
+                return;
+            }
+            p.mensaje(j.mensaje, vbOKOnly, j.titulo);
+            std::string corregido;
+            switch (j.correccion) {
+            case Correccion::Restaura: corregido = *aceptado; break;
+            case Correccion::QuitaUltimo: corregido = texto.substr(0, texto.empty() ? 0 : texto.size() - 1); break;
+            default: break;
+            }
+            // The corrected text is judged again through this same handler.
+            caja->setText(corregido);
+            caja->setSelStart(static_cast<int>(utf8Length(caja->text())));
+        };
+    }
+}
+
+std::vector<Validador> ValidadoresComunes() { return {{"ZylTexResCla", -1, Regla::Clave, kTituloClave}}; }
+
+}  // namespace zylma::app

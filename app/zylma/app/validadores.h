@@ -1,0 +1,50 @@
+// Field input checks: every change of a checked field (typed or set by code) is judged at once;
+// a refused text gets a modal message and is corrected in place.
+//
+// The whole text is judged, not only its last character, so a paste or an insertion before the
+// end cannot let a bad character in; a refused edit puts back the field's last accepted text,
+// which for a character typed at the end is the same as dropping it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zylma::app {
+
+class Programa;
+class ZylForPri;
+
+enum class Regla {
+    Digitos,              // digits only
+    Tiempo,               // digits, and at most 255
+    DigitosEstrella,      // digits and "*"
+    DigitosEstrellaGato,  // digits, "*" and "#"
+    Clave,                // the device key: digits ("*" third for the Sonobrisa), no leading "0"
+    ClaveSalida,          // digits, and not "1", "0", "8" nor "9" alone
+};
+
+enum class Correccion { Ninguna, Restaura, Vacia, QuitaUltimo };
+
+struct Juicio {
+    Correccion correccion = Correccion::Ninguna;
+    std::string mensaje;
+    std::string titulo;
+};
+
+// The verdict on a field's text. `titulo` is the field's title for the digit message.
+Juicio Juzga(Regla regla, const std::string& texto, const std::string& titulo, const std::string& codigoEquipo);
+
+struct Validador {
+    std::string control;
+    int indice = -1;
+    Regla regla = Regla::Digitos;
+    std::string titulo;  // of the digit message ("" where the rule names its own)
+};
+
+// Wires each row's check to the change of its main-window field; a missing control is skipped.
+void InstalaValidadores(Programa& p, ZylForPri& w, const std::vector<Validador>& filas);
+
+// The check every panel shares: the device key of the restriction area.
+std::vector<Validador> ValidadoresComunes();
+
+}  // namespace zylma::app
