@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QEventLoop>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
@@ -28,7 +27,6 @@
 #include <QPushButton>
 #include <QSocketNotifier>
 #include <QTabBar>
-#include <QTextBlock>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -206,7 +204,6 @@ private:
     void insertText(TextBox& t, const std::string& s);
     void editTo(TextBox& t, const std::string& next, int caret);
     bool mouse(QEvent* e);
-    std::string widgetTextOf(TextBox& t) const;
 
     QtHost& host_;
     Control* control_;
@@ -268,8 +265,6 @@ void Binding::syncGeometry() {
     }
     widget_->setGeometry(px(c.left()), px(c.top()), w, h);
 }
-
-std::string Binding::widgetTextOf(TextBox& t) const { return t.text(); }
 
 void Binding::syncTextSelection(TextBox& t) {
     const std::string& s = t.text();
@@ -931,6 +926,7 @@ QtHost::~QtHost() {
     forms_.clear();
     for (auto& [t, q] : timers_) delete q;
     timers_.clear();
+    for (auto& [id, w] : watches_) delete w->notifier;
     watches_.clear();
 }
 

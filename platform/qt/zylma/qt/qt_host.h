@@ -30,6 +30,8 @@ namespace zylma::qt {
 
 class FormWindow;
 
+// One per program. The forms go before the host does (their timers tell it when they go), and
+// the program's loop is exec() below, which also knows a quit() that came before it started.
 class QtHost : public forms::Host {
 public:
     // A QApplication must exist before the host and outlive it.
@@ -91,7 +93,6 @@ private:
     const forms::Form* lastActive_ = nullptr;
     // Nested waits open right now, innermost last; quit() closes them all.
     std::vector<QPointer<QWidget>> openBoxes_;
-    friend struct FormStateAccess;
 };
 
 // Renders the form's window (building its widgets if needed) to a PNG file. The form's host must
