@@ -906,6 +906,11 @@ void QtHost::FormState::placeWindow() {
 
 // ---------------------------------------------------------------- QtHost
 
+struct QtHost::Watch {
+    QSocketNotifier* notifier;
+    std::shared_ptr<std::function<void()>> cb;
+};
+
 QtHost::QtHost() {
     clock_.start();
     // Only the program decides when it ends; a hidden last window is not the end.
@@ -1233,11 +1238,6 @@ void QtHost::timerChanged(Timer& timer) {
 std::uint32_t QtHost::tickCount() { return static_cast<std::uint32_t>(clock_.elapsed()); }
 
 void QtHost::doEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
-
-struct QtHost::Watch {
-    QSocketNotifier* notifier;
-    std::shared_ptr<std::function<void()>> cb;
-};
 
 int QtHost::watchFd(int fd, std::function<void()> onReadable) {
     int id = nextWatch_++;
