@@ -65,6 +65,7 @@ public:
         host_.unwatchFd(watch_);
         ::close(fd_);
         fd_ = -1;
+        pendiente_.clear();
     }
 
     bool isOpen() const override { return fd_ >= 0; }
@@ -93,22 +94,35 @@ private:
             ssize_t n = ::read(fd_, buf, sizeof buf);
             if (n > 0) {
                 errores_.check(fd_, [this](SerialEvent e) { report(e); });
-                deliver(buf, static_cast<std::size_t>(n));
+                pendiente_.append(buf, static_cast<std::size_t>(n));
                 continue;
             }
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
-            // The far end went away (a pty whose other side closed): nothing more will come,
-            // so stop watching rather than spin on a hang-up.
-            if (fd_ >= 0) {
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+                // The far end went away (a pty whose other side closed): nothing more will
+                // come, so stop watching rather than spin on a hang-up.
                 host_.unwatchFd(watch_);
                 watch_ = -1;
             }
-            return;
+            break;
         }
+        // A receive handler may wait (a message box) and let this run again inside it: the
+        // inner call only queues, and the outer one hands everything out in arrival order.
+        if (entregando_) return;
+        entregando_ = true;
+        while (siguiente_ < pendiente_.size() && fd_ >= 0) {
+            const char c = pendiente_[siguiente_++];
+            deliver(&c, 1);
+        }
+        pendiente_.clear();
+        siguiente_ = 0;
+        entregando_ = false;
     }
 
     forms::Host& host_;
     LineErrorCounters errores_;
+    std::string pendiente_;
+    std::size_t siguiente_ = 0;
+    bool entregando_ = false;
     int fd_ = -1;
     int watch_ = -1;
     std::string device_;

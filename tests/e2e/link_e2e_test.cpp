@@ -76,3 +76,4 @@ TEST_F(LinkE2E, NoAnswerInTimeIsACommunicationError) {
 }
 
 }  // namespace
+
