@@ -1,12 +1,506 @@
 #include "grupo1/plurimandelo.h"
 
+#include "zylma/app/enlace.h"
+#include "zylma/app/lectura.h"
+#include "zylma/app/monitor.h"
+#include "zylma/app/programa.h"
+#include "zylma/app/zyl_for_pri.h"
+#include "zylma/codec/conversores.h"
+#include "zylma/codec/imagen.h"
+#include "zylma/files/files.h"
+#include "zylma/records/records.h"
+
 namespace zylma::models::plurimandelo {
+
+using namespace zylma::app;
+namespace codec = zylma::codec;
+
+namespace {
+
+constexpr const char* kNombre = "Plurimandelo";
+constexpr const char* kPanel = "ZylFraPlu";
+constexpr int kPrefijos = 9, kServicios = 6;
+
+const codec::ModeloTrama& trama() { return *codec::BuscaModelo("03"); }
+
+bool esDigito(char c) { return c >= '0' && c <= '9'; }
+bool esMarcable(char c) { return esDigito(c) || c == '*' || c == '#'; }
+
+bool todosDigitos(std::string_view t) {
+    for (char c : t)
+        if (!esDigito(c)) return false;
+    return true;
+}
+
+// Cut or padded with "0" in front, as the frame's header fields are, so a short modifier code
+// cannot move the data behind it.
+std::string ajusta(std::string_view campo, std::size_t ancho) {
+    if (campo.size() >= ancho) return std::string(campo.substr(0, ancho));
+    return std::string(ancho - campo.size(), '0') + std::string(campo);
+}
+
+void ponBit(Panel& panel, const Bit& b, bool on) {
+    switch (b.grupo) {
+    case Grupo::General:
+        if (on) panel.banderas[static_cast<std::size_t>(b.indice - 1)] = '1';
+        break;
+    case Grupo::Prefijo: panel.prefijos[static_cast<std::size_t>(b.indice)] = on; break;
+    case Grupo::Servicio: panel.servicios[static_cast<std::size_t>(b.indice)] = on; break;
+    }
+}
+
+bool bitEncendido(const Panel& panel, const Bit& b) {
+    switch (b.grupo) {
+    case Grupo::General: {
+        const std::size_t k = static_cast<std::size_t>(b.indice - 1);
+        return k < panel.banderas.size() && panel.banderas[k] == '1';
+    }
+    case Grupo::Prefijo: return panel.prefijos[static_cast<std::size_t>(b.indice)];
+    case Grupo::Servicio: return panel.servicios[static_cast<std::size_t>(b.indice)];
+    }
+    return false;
+}
+
+// The three characters of a field as the data part carries them: "0" and the character.
+// Trunk digits are written as typed, a missing one as the device's "no digit" "F"; a duration
+// goes right-aligned with leading zeros, so "30" is the number 30 and not 300.
+std::string digitosCampo(Campo campo, std::string_view texto, bool ajustar) {
+    std::string tres;
+    if (campo == Campo::Conmutador) {
+        for (std::size_t i = 0; i < kDigitosCampo; ++i) {
+            char c = i < texto.size() ? texto[i] : 'F';
+            if (ajustar && c != 'F' && !esMarcable(c)) c = 'F';
+            tres += c;
+        }
+    } else if (!ajustar || DuracionValida(texto)) {
+        tres = ajusta(texto, kDigitosCampo);
+    } else {
+        tres = std::string(kDigitosCampo, 'F');
+    }
+    std::string out;
+    for (char c : tres) out += std::string("0") + c;
+    return out;
+}
+
+const std::string& textoCampo(const Panel& panel, Campo campo) {
+    switch (campo) {
+    case Campo::Conmutador: return panel.conmutador;
+    case Campo::DuracionLibres: return panel.duracionLibres;
+    case Campo::DuracionProhibidas: break;
+    }
+    return panel.duracionProhibidas;
+}
+
+std::string& textoCampo(Panel& panel, Campo campo) {
+    return const_cast<std::string&>(textoCampo(static_cast<const Panel&>(panel), campo));
+}
+
+// Map positions 11 to 44 (the model data of block 1 up to the filler).
+std::string cuerpo(std::string_view clave, const Panel& panel, bool ajustar) {
+    std::string c(kFinDatos - kPosClave + 1, '0');
+    c.replace(0, 4, ajustar ? [&] {
+        std::string k(clave.substr(0, 4));
+        k.resize(4, '0');
+        return k;
+    }() : std::string(clave));
+    for (const CampoDigitos& f : kCampos)
+        c.replace(f.posicion - kPosClave, 2 * kDigitosCampo, digitosCampo(f.campo, textoCampo(panel, f.campo), ajustar));
+    c.replace(kPosBits - kPosClave, kNibblesBits, NibblesBits(panel));
+    return c;
+}
+
+Imagen arma(std::string_view modificador, const Panel& panel, std::string_view firmware, std::string_view clase,
+            bool ajustar) {
+    const std::string datos = cuerpo(panel.clave, panel, ajustar);
+    Imagen img;
+    img.datos = ajusta(modificador, 4) + datos + "f";
+    codec::EncabezadoEnvio cab{"03", codec::ByteVersion(firmware), codec::CodigoTipoUsuario(clase),
+                               std::string(modificador)};
+    img.trama = codec::ArmaTramaEnvio(1, cab, datos);
+    img.mascara = codec::ArmaMascara(trama().longitud);
+    return img;
+}
+
+// A device duration digit: "A" and "0"-"9" are digits; the "no digit" filler and any other
+// nibble show nothing rather than a two-digit number.
+std::string digitoDuracion(char c) {
+    const std::string d = codec::CambiaAPorCero(std::string_view(&c, 1));
+    return esDigito(d[0]) ? d : std::string();
+}
+
+std::string digitoConmutador(char c) {
+    const std::string d = codec::DigitosAMarcacion(std::string_view(&c, 1));
+    return d.size() == 1 && esMarcable(d[0]) ? d : std::string();
+}
+
+// The last element of a box's command: ticked "9", clear "0"; a greyed box has no option the
+// device takes.
+std::optional<std::string> opcionCasilla(std::string_view valor) {
+    if (valor == "1") return std::string("9");
+    if (valor == "0") return std::string("0");
+    return std::nullopt;
+}
+
+std::optional<int> indiceEn(std::string_view indice, int cuantos) {
+    if (indice.empty() || indice.size() > 2 || !todosDigitos(indice)) return std::nullopt;
+    const int i = std::stoi(std::string(indice));
+    if (i >= cuantos) return std::nullopt;
+    return i;
+}
+
+std::string claseInstalacion(ZylForPri& w) { return w.caption().size() > 11 ? w.caption().substr(11) : std::string(); }
+
+template <class T>
+T* control(ZylForPri& w, const char* nombre, int indice = -1) {
+    return w.findAs<T>(nombre, indice);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- codec
+
+bool ClaveValida(std::string_view clave) { return clave.size() == 4 && clave[0] != '0' && todosDigitos(clave); }
+
+bool ConmutadorValido(std::string_view texto) {
+    if (texto.size() > kDigitosCampo) return false;
+    for (char c : texto)
+        if (!esMarcable(c)) return false;
+    return true;
+}
+
+bool DuracionValida(std::string_view texto) {
+    return !texto.empty() && texto.size() <= kDigitosCampo && todosDigitos(texto) &&
+           std::stoi(std::string(texto)) <= 255;
+}
+
+std::string NibblesBits(const Panel& panel) {
+    int nibble[kNibblesBits] = {};
+    for (const Bit& b : kBits)
+        if (bitEncendido(panel, b)) nibble[b.posicion - kPosBits] |= b.valor;
+    std::string out;
+    for (int n : nibble) out += codec::DigitoHex(n);
+    return out;
+}
+
+std::optional<Imagen> ArmaImagen(std::string_view modificador, const Panel& panel, std::string_view firmware,
+                                 std::string_view clase) {
+    // Every value has fixed places on the device: one that does not fit would shift or spoil
+    // everything behind it.
+    if (!ClaveValida(panel.clave) || !ConmutadorValido(panel.conmutador) || !DuracionValida(panel.duracionLibres) ||
+        !DuracionValida(panel.duracionProhibidas))
+        return std::nullopt;
+    return arma(modificador, panel, firmware, clase, false);
+}
+
+Imagen ArmaImagenAjustada(std::string_view modificador, const Panel& panel, std::string_view firmware,
+                          std::string_view clase) {
+    return arma(modificador, panel, firmware, clase, true);
+}
+
+Lectura Decodifica(std::string_view mapa) {
+    Lectura l;
+    l.version = codec::VersionDesdeMapa(mapa);
+    l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
+    l.modificadorGardomelinta = codec::MuestraModificador(mapa);
+    l.panel.clave = codec::CambiaAPorCero(codec::Posiciones(mapa, kPosClave, kPosClave + 3));
+    for (const CampoDigitos& f : kCampos) {
+        std::string& t = textoCampo(l.panel, f.campo);
+        for (std::size_t i = 0; i < kDigitosCampo; ++i) {
+            const std::string_view c = codec::Posiciones(mapa, f.posicion + 2 * i + 1, f.posicion + 2 * i + 1);
+            if (c.empty()) continue;
+            t += f.campo == Campo::Conmutador ? digitoConmutador(c[0]) : digitoDuracion(c[0]);
+        }
+    }
+    l.panel.banderas = "000000";
+    for (const Bit& b : kBits) {
+        const std::string_view c = codec::Posiciones(mapa, b.posicion, b.posicion);
+        ponBit(l.panel, b, !c.empty() && (codec::ValorDigitoHex(c[0]) & b.valor) != 0);
+    }
+    return l;
+}
+
+std::string CodigoServicio(std::string_view indice) {
+    static constexpr const char* kCodigos[kServicios] = {"51", "55", "58", "61", "62", "63"};
+    const auto i = indiceEn(indice, kServicios);
+    return i ? kCodigos[*i] : "";
+}
+
+std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view indice,
+                                       std::string_view clave, std::string_view claveAnterior,
+                                       std::string_view separador) {
+    static constexpr std::pair<std::string_view, std::string_view> kGenerales[] = {
+        {"1", "#50"}, {"2", "#52"}, {"3", "#64"}, {"4", "#53"}, {"5", "#71"}, {"6", "#54"},
+    };
+    // The device takes no command without its key.
+    if (!ClaveValida(clave)) return std::nullopt;
+    const std::string sep(separador);
+    const std::string k(clave);
+    if (numero == "10") return "#20" + sep + std::string(claveAnterior) + sep + k;
+    for (auto [n, codigo] : kGenerales) {
+        if (numero != n) continue;
+        const auto v = opcionCasilla(valor);
+        if (!v) return std::nullopt;
+        return std::string(codigo) + sep + k + sep + *v;
+    }
+    if (numero == "11" || numero == "12") {
+        // A duration goes as the number typed: "1" is one, not the "9" of a ticked box.
+        if (!DuracionValida(valor)) return std::nullopt;
+        return std::string(numero == "11" ? "#21" : "#22") + sep + k + sep + std::string(valor);
+    }
+    if (numero == "13") {
+        // The device takes exactly three trunk characters.
+        if (valor.size() != kDigitosCampo || !ConmutadorValido(valor)) return std::nullopt;
+        std::string s = "#23" + sep + k;
+        for (char c : valor) s += sep + c;
+        return s;
+    }
+    if (numero == "14" || numero == "15") {
+        const auto v = opcionCasilla(valor);
+        if (!v) return std::nullopt;
+        std::string codigo;
+        if (numero == "14") {
+            // An Index beyond the nine groups would land on another command's number.
+            const auto i = indiceEn(indice, kPrefijos);
+            if (!i) return std::nullopt;
+            codigo = std::to_string(41 + *i);
+        } else {
+            codigo = CodigoServicio(indice);
+            if (codigo.empty()) return std::nullopt;
+        }
+        return "#" + codigo + sep + k + sep + *v;
+    }
+    return std::nullopt;
+}
+
+// ---------------------------------------------------------------- procedures
+
+namespace {
+
+Panel panelDesde(ZylForPri& w) {
+    Panel panel;
+    panel.clave = w.ZylTexResCla->text();
+    panel.banderas = w.ZylTexBan->text();
+    panel.conmutador = control<forms::TextBox>(w, "ZylTexPluCon")->text();
+    panel.duracionLibres = control<forms::TextBox>(w, "ZylTexPluDurL")->text();
+    panel.duracionProhibidas = control<forms::TextBox>(w, "ZylTexPluDurP")->text();
+    for (int i = 0; i < kPrefijos; ++i)
+        panel.prefijos[static_cast<std::size_t>(i)] = control<forms::CheckBox>(w, "ZylChkPluResNum0XX", i)->value() == 1;
+    for (int i = 0; i < kServicios; ++i)
+        panel.servicios[static_cast<std::size_t>(i)] = control<forms::CheckBox>(w, "ZylChkPluResLarDis", i)->value() == 1;
+    return panel;
+}
+
+// A default from the record: "1" ticks, "0" clears, any other value leaves the box as it was.
+void estadoDesde(forms::CheckBox& c, const std::string& campo) {
+    long v = 0;
+    if (!enteroDeTexto(campo, v)) return;
+    if (v == 1) c.setValue(1);
+    else if (v == 0) c.setValue(0);
+}
+
+}  // namespace
+
+void CargaConfPlurimandelo(Programa& p) {
+    ZylForPri& w = p.pri();
+    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, kNombre, p.VersionEquipo);
+    if (!files::fileExists(p.RutaArchivo)) {
+        // Without the record there is nothing to load: the panel keeps what it showed.
+        p.mensaje("No existe archivo de configuración.");
+        return;
+    }
+    records::Record r;
+    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return;
+    w.ZylTexResCla->setText(r[43]);
+    w.ZylTexBan->setText(r[55]);
+    for (int k = 0; k < 6; ++k) w.ZylChkRes[static_cast<std::size_t>(k)]->setCaption(r[45 + k]);
+    control<forms::Label>(w, "ZylLabPluDurP")->setCaption(r[0]);
+    control<forms::TextBox>(w, "ZylTexPluDurP")->setText(r[20]);
+    control<forms::Label>(w, "ZylLabPluDurL")->setCaption(r[1]);
+    control<forms::TextBox>(w, "ZylTexPluDurL")->setText(r[21]);
+    control<forms::Label>(w, "ZylLabPluCon")->setCaption(r[2]);
+    control<forms::TextBox>(w, "ZylTexPluCon")->setText(r[22]);
+    for (int i = 0; i < kPrefijos; ++i) {
+        auto* c = control<forms::CheckBox>(w, "ZylChkPluResNum0XX", i);
+        c->setCaption(r[static_cast<std::size_t>(3 + i)]);
+        estadoDesde(*c, r[static_cast<std::size_t>(23 + i)]);
+    }
+    for (int i = 0; i < kServicios; ++i) {
+        auto* c = control<forms::CheckBox>(w, "ZylChkPluResLarDis", i);
+        c->setCaption(r[static_cast<std::size_t>(12 + i)]);
+        estadoDesde(*c, r[static_cast<std::size_t>(32 + i)]);
+    }
+    MuestraRestricciones(p);
+    AplicaVisibilidadRestricciones(p);
+    PreparaPaneles(p);
+    w.panel(kPanel)->setVisible(true);
+    w.ZylTexResCla->setMaxLength(4);
+}
+
+void LeeEquipoPlurimandelo(Programa& p) {
+    if (!LecturaLista(p, trama())) return;
+    const std::string mapa = p.MapaLectura;
+    if (!codec::SumasCorrectas(mapa, trama())) {
+        ReintentaLectura(p);
+        return;
+    }
+    LecturaCompleta(p);
+    ZylForPri& w = p.pri();
+    const Lectura l = Decodifica(mapa);
+    p.VersionEquipo = l.version;
+    CargaConfPlurimandelo(p);
+    w.panel(kPanel)->setVisible(false);
+    w.ZylTexResFirm->setText(p.VersionEquipo);
+    if (l.usuarioGardomelinta) w.ZylTexResUs->setText(std::string(codec::kTextoGardomelinta));
+    if (l.modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
+    w.ZylTexResCla->setText(l.panel.clave);
+    w.ZylTexBan->setText(l.panel.banderas);
+    w.panel(kPanel)->setVisible(true);
+    w.ZylTexEst->setText("Zylma");
+    p.EquipoActual = p.ListaModelos[4];
+    for (int i = 0; i < kPrefijos; ++i)
+        control<forms::CheckBox>(w, "ZylChkPluResNum0XX", i)->setValue(l.panel.prefijos[static_cast<std::size_t>(i)] ? 1 : 0);
+    for (int i = 0; i < kServicios; ++i)
+        control<forms::CheckBox>(w, "ZylChkPluResLarDis", i)->setValue(l.panel.servicios[static_cast<std::size_t>(i)] ? 1 : 0);
+    control<forms::TextBox>(w, "ZylTexPluCon")->setText(l.panel.conmutador);
+    control<forms::TextBox>(w, "ZylTexPluDurP")->setText(l.panel.duracionProhibidas);
+    control<forms::TextBox>(w, "ZylTexPluDurL")->setText(l.panel.duracionLibres);
+    w.panel(kPanel)->setVisible(true);
+    p.LecturaEnVivo = 1;
+}
+
+bool PreparaEnvioPlurimandelo(Programa& p) {
+    ZylForPri& w = p.pri();
+    p.ImagenEnvio.clear();
+    const Panel panel = panelDesde(w);
+    const std::string clase = claseInstalacion(w);
+    auto img = ArmaImagen(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase);
+    // "Activado" only when the key and every value fit the device; the write then refuses
+    // with "Error en Captura" instead of sending a data part that would shift on the device.
+    p.EstadoCaptura = img ? "Activado" : "DesActivado";
+    if (!img) {
+        // The refused write is still recorded as the last transmission, its data part empty.
+        img = ArmaImagenAjustada(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase);
+        img->datos.clear();
+    }
+    p.ImagenEnvio = img->datos;
+    p.TramaEnvio = img->trama;
+    p.MascaraEnvio = img->mascara;
+    p.monitor().ZylTexMon[2]->setText(p.TramaEnvio);
+    return true;
+}
+
+bool ArmaComandoPlurimandelo(Programa& p) {
+    const std::string& n = p.NumeroComando;
+    const bool conValor = (n.size() == 1 && n[0] >= '1' && n[0] <= '6') || n == "11" || n == "12" || n == "13" ||
+                          n == "14" || n == "15";
+    if (conValor) {
+        // The value digit takes the data part's place, as the device's remote programming has it.
+        const auto v = opcionCasilla(p.ValorComando);
+        p.ImagenEnvio = (n == "11" || n == "12" || n == "13") ? p.ValorComando : v.value_or(p.ValorComando);
+    }
+    auto cmd = ArmaComando(n, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior,
+                           p.Separador);
+    if (!cmd) return false;
+    p.CadenaComando = *cmd;
+    return true;
+}
+
+namespace {
+app::Disparador fila(const char* control, int indice, app::Gesto gesto, const char* numero, app::ValorDe valor) {
+    app::Disparador d;
+    d.control = control;
+    d.indice = indice;
+    d.gesto = gesto;
+    d.numero = numero;
+    d.valor = valor;
+    d.pasaIndice = indice >= 0;
+    return d;
+}
+}  // namespace
 
 app::ModeloEquipo Modelo() {
     app::ModeloEquipo m;
-    m.nombre = "Plurimandelo";
-    m.panel = "ZylFraPlu";
+    m.nombre = kNombre;
+    m.panel = kPanel;
     m.codigo = "03";
+    m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
+        using namespace zylma::forms;
+        panel.setCaption("");
+        auto& titulo = w.add<Label>("ZylLblPlmTit", -1, &panel);
+        titulo.setCaption("Plurimandelo");
+        titulo.move(240, 240, 3000, 300);
+
+        static constexpr const char* kPrefijosDiseno[kPrefijos] = {
+            "Números que inicien en 031", "Números que inicien en 020", "Números que inicien en 030",
+            "Números que inicien en 040", "Números que inicien en 050", "Números que inicien en 06X",
+            "Números que inicien en 07X", "Números que inicien en 08X", "Números que inicien en 090",
+        };
+        static constexpr const char* kServiciosDiseno[kServicios] = {
+            "01 Lada telefóno a telefóno",
+            "001 Larga distancia a CANADA y EUA",
+            "00X Larga distancia MUNDIAL, telefóno a telefóno",
+            "015 Larga distancia al area METROPOLITANA",
+            "01800 Llamadas por cobrar sistema 800",
+            "01800/881/888 Sistema por cobrar a EUA y CANADA",
+        };
+        constexpr int kFila = 300, kAltoCasilla = 285;
+
+        auto& numeros = w.add<Frame>("ZylFraPluFraResNumXXX", -1, &panel);
+        numeros.setCaption("Restringir o liberar");
+        numeros.move(120, 600, 6960, 300 + 5 * kFila + 60);
+        for (int i = 0; i < kPrefijos; ++i) {
+            auto& c = w.add<CheckBox>("ZylChkPluResNum0XX", i, &numeros);
+            c.setCaption(kPrefijosDiseno[i]);
+            c.move(i < 5 ? 180 : 3600, 300 + (i % 5) * kFila, 3300, kAltoCasilla);
+        }
+
+        auto& larga = w.add<Frame>("ZylFraPluFraResLargDist", -1, &panel);
+        larga.setCaption("Restringir o liberar");
+        larga.move(120, 2520, 6960, 300 + 3 * kFila + 60);
+        for (int i = 0; i < kServicios; ++i) {
+            auto& c = w.add<CheckBox>("ZylChkPluResLarDis", i, &larga);
+            c.setCaption(kServiciosDiseno[i]);
+            c.move(i < 3 ? 180 : 3000, 300 + (i % 3) * kFila, i < 3 ? 2760 : 3840, kAltoCasilla);
+        }
+
+        auto& tiempos = w.add<Frame>("ZylFraPluFraTemp", -1, &panel);
+        tiempos.setCaption("");
+        tiempos.move(120, 3900, 6960, 1380);
+        struct Renglon {
+            const char *etiqueta, *caja, *diseno;
+        };
+        const Renglon renglones[] = {
+            {"ZylLabPluDurP", "ZylTexPluDurP", "Tiempo de duración para llamadas prohibidas"},
+            {"ZylLabPluDurL", "ZylTexPluDurL", "Tiempo de duración para llamadas libres"},
+            {"ZylLabPluCon", "ZylTexPluCon", "Dígitos para tomar línea del conmutador"},
+        };
+        for (int i = 0; i < 3; ++i) {
+            auto& e = w.add<Label>(renglones[i].etiqueta, -1, &tiempos);
+            e.setCaption(renglones[i].diseno);
+            e.move(180, 240 + i * 390, 5040, 315);
+            auto& t = w.add<TextBox>(renglones[i].caja, -1, &tiempos);
+            t.setMaxLength(3);
+            t.move(5400, 210 + i * 390, 900, 315);
+        }
+    };
+    m.cargaConf = CargaConfPlurimandelo;
+    m.leeEquipo = LeeEquipoPlurimandelo;
+    m.preparaEnvio = PreparaEnvioPlurimandelo;
+    m.armaComando = ArmaComandoPlurimandelo;
+    m.disparadores = {
+        fila("ZylTexPluDurP", -1, app::Gesto::DobleClic, "11", app::ValorDe::Texto),
+        fila("ZylTexPluDurL", -1, app::Gesto::DobleClic, "12", app::ValorDe::Texto),
+        fila("ZylTexPluCon", -1, app::Gesto::DobleClic, "13", app::ValorDe::Texto),
+    };
+    for (int i = 0; i < kPrefijos; ++i)
+        m.disparadores.push_back(fila("ZylChkPluResNum0XX", i, app::Gesto::PulsacionDerecha, "14", app::ValorDe::Estado));
+    for (int i = 0; i < kServicios; ++i)
+        m.disparadores.push_back(fila("ZylChkPluResLarDis", i, app::Gesto::PulsacionDerecha, "15", app::ValorDe::Estado));
+    m.validadores = {
+        {"ZylTexPluCon", -1, app::Regla::DigitosEstrellaGato, ""},
+        {"ZylTexPluDurP", -1, app::Regla::Tiempo, "ZYLMA"},
+        {"ZylTexPluDurL", -1, app::Regla::Tiempo, "ZYLMA"},
+    };
     return m;
 }
 
