@@ -1,0 +1,211 @@
+#include "zylma/admin/instalador.h"
+
+#include "zylma/admin/archivos.h"
+#include "zylma/files/files.h"
+#include "zylma/records/records.h"
+
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+namespace zylma::admin {
+
+namespace {
+
+constexpr const char* kTemporal = "Tempo2";
+constexpr const char* kUtilerias = "Utilerias";
+constexpr const char* kImagenes = "Imagenes";
+constexpr const char* kLibreria = "QRXdll.dll";
+// The shared files every installation keeps, by pattern, in this order.
+constexpr const char* kPatronesComunes[] = {"Equipo.*", "UltEnvio.*", "Comandos.*", "Usuarios.*"};
+
+bool esModeloInstalable(const std::string& modelo) {
+    for (const char* m : kModelosInstalables)
+        if (modelo == m) return true;
+    return false;
+}
+
+// Folder names compare as the disk of the kit compares them: without regard to case.
+bool mismoNombre(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto baja = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (baja(a[i]) != baja(b[i])) return false;
+    }
+    return true;
+}
+
+std::string nombreDe(const std::string& ruta) { return std::filesystem::path(ruta).filename().string(); }
+
+// The renames of the swap, so a failure can put each one back, last first.
+class Intercambio {
+public:
+    bool mueve(const std::string& de, const std::string& a, std::string& error) {
+        if (!archivos::renombra(de, a, error)) return false;
+        hechos_.emplace_back(de, a);
+        return true;
+    }
+    // True when everything went back.
+    bool deshace(std::string& error) {
+        bool ok = true;
+        for (auto it = hechos_.rbegin(); it != hechos_.rend(); ++it) {
+            std::string e;
+            if (!archivos::renombra(it->second, it->first, e)) {
+                ok = false;
+                error += "; " + e;
+            }
+        }
+        hechos_.clear();
+        return ok;
+    }
+
+private:
+    std::vector<std::pair<std::string, std::string>> hechos_;
+};
+
+// Checks that `app` is a kit holding what this installation takes, before anything is touched.
+bool revisaKit(const std::string& app, const std::string& modelo, const std::string& sistema, std::string& error) {
+    if (app.empty() || app == "/") {
+        error = "La carpeta del programa no puede ser la raíz del disco";
+        return false;
+    }
+    if (!esModeloInstalable(modelo)) {
+        error = "El equipo \"" + modelo + "\" no se puede instalar";
+        return false;
+    }
+    const std::string compartida = records::sharedFolder(app);
+    // Without the kit's standard build this is an installed folder, not a kit: rebuilding it
+    // would throw away the other models' folders for nothing.
+    if (!archivos::existeArchivo(compartida + "/KWMD.DLL")) {
+        error = "La carpeta " + app + " no es un paquete de instalación (falta " + compartida + "/KWMD.DLL)";
+        return false;
+    }
+    for (const std::string& carpeta : {app + "/" + kImagenes, app + "/" + CarpetaModelo(modelo)}) {
+        if (!archivos::existeCarpeta(carpeta)) {
+            error = "No existe la carpeta " + carpeta;
+            return false;
+        }
+    }
+    const std::string libreria = compartida + "/" + LibreriaParaSistema(sistema);
+    if (!archivos::existeArchivo(libreria)) {
+        error = "No existe el archivo " + libreria;
+        return false;
+    }
+    // The record the main window will live on: it must read as one.
+    const std::string software = compartida + "/" + modelo + ".Wcon";
+    records::Record r;
+    const records::Status st = records::readSingle(software, records::RegistroSoftware, r);
+    if (st != records::Status::Ok) {
+        error = std::string(st == records::Status::Missing ? "No existe el archivo " : "No se puede leer el archivo ") +
+                software + (st == records::Status::Missing ? "" : std::string(" (") + records::describe(st) + ")");
+        return false;
+    }
+    return true;
+}
+
+// The new folders and the library in `nuevo`, from the kit in `app`.
+bool preparaNuevo(const std::string& app, const std::string& nuevo, const std::string& modelo,
+                  const std::string& sistema, std::string& error) {
+    const std::string compartida = records::sharedFolder(app);
+    const std::string nuevaCompartida = records::sharedFolder(nuevo);
+    if (!archivos::copiaCarpeta(app + "/" + kImagenes, nuevo, error)) return false;
+    if (!archivos::copiaCarpeta(app + "/" + CarpetaModelo(modelo), nuevo, error)) return false;
+    for (const std::string& c : {nuevo + "/" + kUtilerias, nuevo + "/" + kUtilerias + "/Generales", nuevaCompartida})
+        if (!archivos::creaCarpeta(c, error)) return false;
+    // A pattern with no file is no fault: the last-transmission record, for one, comes with the
+    // first write.
+    for (const char* patron : kPatronesComunes)
+        if (!archivos::copiaArchivos(compartida, patron, nuevaCompartida, error)) return false;
+    // The option's own record, by its full caption: "Fenzo Kalmoro" is not "Fenzo".
+    const std::string software = nombreDe(files::resolvePath(compartida + "/" + modelo + ".Wcon"));
+    if (!archivos::copiaArchivos(compartida, software, nuevaCompartida, error)) return false;
+    if (!archivos::renombra(nuevaCompartida + "/" + software, records::pathSoftware(nuevo), error)) return false;
+    const std::string libreria = nombreDe(files::resolvePath(compartida + "/" + LibreriaParaSistema(sistema)));
+    if (!archivos::copiaArchivos(compartida, libreria, nuevo, error)) return false;
+    return archivos::renombra(nuevo + "/" + libreria, nuevo + "/" + kLibreria, error);
+}
+
+// Swaps the new state in: the old folders go into `anterior`, the new ones take their place,
+// the shared folder last, so the first-run mark goes only with the last rename.
+bool intercambia(const std::string& app, const std::string& nuevo, const std::string& anterior, std::string& error,
+                 bool& restaurado) {
+    Intercambio cambio;
+    auto falla = [&] {
+        std::string e;
+        restaurado = cambio.deshace(e);
+        if (!restaurado)
+            error += ". No se pudo dejar la carpeta como estaba" + e + "; lo anterior está en " + anterior;
+        return false;
+    };
+    for (const std::string& c : archivos::carpetasDe(app)) {
+        if (mismoNombre(c, kTemporal) || mismoNombre(c, kUtilerias)) continue;
+        if (!cambio.mueve(app + "/" + c, anterior + "/" + c, error)) return falla();
+    }
+    for (const std::string& c : archivos::carpetasDe(nuevo)) {
+        if (mismoNombre(c, kUtilerias)) continue;
+        if (!cambio.mueve(nuevo + "/" + c, app + "/" + c, error)) return falla();
+    }
+    if (archivos::existeArchivo(app + "/" + kLibreria) &&
+        !cambio.mueve(app + "/" + kLibreria, anterior + "/" + kLibreria, error))
+        return falla();
+    if (!cambio.mueve(nuevo + "/" + kLibreria, app + "/" + kLibreria, error)) return falla();
+    for (const std::string& c : archivos::carpetasDe(app)) {
+        if (!mismoNombre(c, kUtilerias)) continue;
+        if (!cambio.mueve(app + "/" + c, anterior + "/" + c, error)) return falla();
+    }
+    if (!cambio.mueve(nuevo + "/" + kUtilerias, app + "/" + kUtilerias, error)) return falla();
+    return true;
+}
+
+}  // namespace
+
+std::string CarpetaModelo(const std::string& modelo) {
+    if (modelo == "Fenzo Kalmoro") return "Fenzo";
+    if (modelo == "Selvarindo Voz") return "Selvarindo";
+    return modelo;
+}
+
+std::string LibreriaParaSistema(const std::string& sistema) {
+    return sistema == "Windows 95" ? "KWMD95.DLL" : "KWMD.DLL";
+}
+
+bool InstalaEquipo(const std::string& appDado, const std::string& modelo, const std::string& sistema,
+                   std::string& error) {
+    std::string app = appDado;
+    while (!app.empty() && app.back() == '/') app.pop_back();
+    error.clear();
+    if (!revisaKit(app, modelo, sistema, error)) {
+        error += ". No se ha cambiado nada";
+        return false;
+    }
+
+    // Inside the application folder, so every rename stays on one disk and nothing outside the
+    // folder is ever created or deleted. A leftover of an interrupted installation goes first.
+    const std::string temporal = app + "/" + kTemporal;
+    const std::string nuevo = temporal + "/nuevo";
+    const std::string anterior = temporal + "/anterior";
+    if (!archivos::borraCarpeta(temporal, error)) {
+        error += ". No se ha cambiado nada";
+        return false;
+    }
+    bool restaurado = true;
+    if (!archivos::creaCarpeta(temporal, error) || !archivos::creaCarpeta(nuevo, error) ||
+        !archivos::creaCarpeta(anterior, error) || !preparaNuevo(app, nuevo, modelo, sistema, error) ||
+        !intercambia(app, nuevo, anterior, error, restaurado)) {
+        // Nothing of the kit was changed (or it was all put back): only the half-built copy goes.
+        // What could not be put back stays where the message says.
+        if (restaurado) {
+            std::string e;
+            archivos::borraCarpeta(temporal, e);
+            error += ". La carpeta del programa queda como estaba";
+        }
+        return false;
+    }
+    // The kit's telephony set-up is a Windows program: the line layer here needs no set-up, so
+    // nothing of it is copied or started.
+    std::string e;
+    archivos::borraCarpeta(temporal, e);  // the old kit; one left behind is read by nothing
+    return true;
+}
+
+}  // namespace zylma::admin

@@ -1,0 +1,33 @@
+// The installer: turns the installation kit, in place, into the installation of one model for
+// one operating system (`InstalaEquipo`). Called once, by the set-up wizard on the first run.
+#pragma once
+
+#include <string>
+
+namespace zylma::admin {
+
+// The ten set-up options, in option order; the installer takes no other caption.
+inline constexpr const char* kModelosInstalables[10] = {
+    "Sonobrisa", "Tendro",       "Omnivelda",  "Plurimandelo", "Fenzo",
+    "Fenzo Kalmoro", "Quintavo", "Tresmolinas", "Selvarindo",  "Selvarindo Voz"};
+
+// The kit folder of an option: the caption, but the two variants share their model's folder.
+std::string CarpetaModelo(const std::string& modelo);
+
+// The dialler build for a system: only "Windows 95" takes the older telephony start-up.
+std::string LibreriaParaSistema(const std::string& sistema);
+
+// Rebuilds the application folder `app` (no trailing "/") from the kit it holds: keeps Imagenes
+// and the chosen model's folder; the shared folder gets the files "Equipo.*", "UltEnvio.*",
+// "Comandos.*", "Usuarios.*" and, as Software.WCon, the kit's software record of the option;
+// the dialler build for `sistema` becomes QRXdll.dll; every other folder goes; files directly in
+// `app` stay as they are. The kit's KWMD.DLL goes with the old shared folder, so the next start
+// is an ordinary one.
+//
+// All or nothing: the kit is checked first, the new folders are built in `app`/Tempo2 and
+// swapped in by renames, and a failure puts back what was swapped. False, with the reason in
+// `error`, when the folder was left as it was.
+bool InstalaEquipo(const std::string& app, const std::string& modelo, const std::string& sistema,
+                   std::string& error);
+
+}  // namespace zylma::admin
