@@ -3,12 +3,12 @@
 #include "zylma/app/programa.h"
 
 namespace zylma::admin {
-// The login lives with the administration windows (admin/), which Principal links.
-void MuestraLogin(app::Programa& p, bool modal);
+// The start-up form lives with the administration windows (admin/), which Principal links.
+void MuestraSelector(app::Programa& p);
 }  // namespace zylma::admin
 
 namespace zylma::app {
 
-void Arranca(Programa& p) { admin::MuestraLogin(p, false); }
+void Arranca(Programa& p) { admin::MuestraSelector(p); }
 
 }  // namespace zylma::app

@@ -5,8 +5,9 @@ namespace zylma::app {
 
 class Programa;
 
-// Shows the program's first window: the login, which leads through the port choice to the main
-// window.
+// Shows the program's first window: the start-up form, which is the set-up wizard on the first
+// run and otherwise opens the login at once (the login leads through the port choice to the
+// main window).
 void Arranca(Programa& p);
 
 }  // namespace zylma::app
