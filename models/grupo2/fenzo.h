@@ -1,12 +1,196 @@
-// Fenzo (model code "0:"). Its unit is being written: until then the main window knows
-// its name, panel and code, and dispatches to nothing else.
+// Fenzo (model code "0:", "0A" in map form): key, restriction flags, switchboard trunk, call
+// counter, two durations, ten telephone memories and, from firmware 24 on (the Travesolin), a
+// second copy of the key and four operation keys, in a two-block image. Firmware 23 and below
+// is the Kalmoro: same panel and layout without the second key and the operation keys.
+//
+// The Tresmolina shares this layout scheme (flag nibbles, three-digit settings, digit fields) and
+// its unit builds on the pieces declared here.
 #pragma once
 
 #include "zylma/app/modelos.h"
 
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zylma::app { class Programa; }
+
 namespace zylma::models::fenzo {
+
+// ---------------------------------------------------------------- shared layout pieces
+
+// The data part `ImagenEnvio` is the image from map position 7 on without block 1's checksum
+// and the "45": data character i stands at map position i + 6 up to i = 122 and at i + 10
+// after. The layout tables below count in data-part characters (from 1), so a field that spans
+// the two blocks (memory 06) is one run of characters.
+inline constexpr std::size_t kDatosEnBloque1 = 122;
+// The data-part view of a map-form image (positions 7-128, then 133-260).
+std::string DatosDesdeMapa(std::string_view mapa);
+// Map position of data character i.
+std::size_t PosicionMapa(std::size_t i);
+
+enum class Dato {
+    Modificador,  // `CodigoModificador`, four characters as they stand
+    Clave,        // the device key: five digits and "F"
+    Banderas,     // flag nibbles C, B, "0", A, "00"
+    Contador,     // three digits, each written "0" & digit
+    DuracionProhibidas,
+    DuracionLibres,
+    Memoria,      // 16 device digits, "F" for no digit
+    ClaveOperacion,  // five device digits and "F"
+};
+
+struct Campo {
+    Dato dato;
+    int elemento;        // memory or operation-key element; the key's copy (0 first, 1 second)
+    std::size_t inicio;  // first data-part character, from 1
+    bool soloNuevo;      // written only by firmware above 23 (Fenzo Travesolin)
+};
+
+// Width in data-part characters of a field of each kind.
+std::size_t Ancho(Dato d);
+
+// Where each restriction's bit (and the trunk's) lives in the flag field: character 1 (C),
+// 2 (B) or 4 (A) of the six, with its bit value. Restriction 2 has no bit. One table for the
+// decoder and the builder, so a read followed by a write never moves a flag.
+struct BitBandera {
+    int restriccion;  // 1 to 6; 0 for the switchboard trunk
+    std::size_t caracter;
+    int valor;
+};
+inline constexpr BitBandera kBits[] = {
+    {1, 4, 1}, {3, 1, 1}, {4, 1, 2}, {5, 2, 4}, {6, 4, 4}, {0, 4, 2},
+};
+// The six characters of the flag field for a flag text (character k is restriction k) and the
+// trunk bit ("1" on).
+std::string CampoBanderas(std::string_view banderas, std::string_view troncal);
+// The six-character flag text and the trunk bit back from the field.
+std::string BanderasDesdeCampo(std::string_view campo);
+bool TroncalDesdeCampo(std::string_view campo);
+
+// A key the device takes: exactly five digits, not starting with "0" (the key field has room
+// for five and no more; a shorter key would move every later byte on the device).
+bool ClaveValida(std::string_view clave);
+// Three-digit settings: up to three digits, written right-aligned ("5" is "005").
+bool TresDigitosValido(std::string_view texto);
+std::string CodificaTresDigitos(std::string_view texto);
+// The box text of a three-digit field: the decimal value of each digit nibble ("A" is 0,
+// "B" to "F" give "11" to "15", as the device's code leaves them).
+std::string DecodificaTresDigitos(std::string_view campo);
+// Digit fields (memories, operation keys): what the device can store, digits, "*" and "#".
+bool DigitosValidos(std::string_view texto, std::size_t maximo);
+// `n` characters of a text, "F" where it is shorter.
+std::string RellenaF(std::string_view texto, std::size_t n);
+
+// Writes each field of `tabla` into `datos` from the values `valor(campo)` gives.
+// Fields are fitted to their widths, so nothing can move.
+template <class F>
+void EscribeCampos(std::string& datos, std::span<const Campo> tabla, bool nuevo, F valor);
+
+// The option of a check-box command: "9" ticked, "0" clear; nothing for a greyed box.
+std::optional<std::string> OpcionEstado(std::string_view valor);
+// The option of a text command: the text unchanged, when it is dialable (digits, "*", "#").
+std::optional<std::string> OpcionTexto(std::string_view valor);
+// A whole decimal index within [minimo, maximo], or nothing.
+std::optional<int> Indice(std::string_view texto, int minimo, int maximo);
+
+// ---------------------------------------------------------------- the Fenzo's codec
+
+// The layout of the data part, field by field (map positions in the comments).
+extern const std::array<Campo, 21> kCampos;
+// Data-part lengths: 194 for the Kalmoro, 224 for the Travesolin.
+inline constexpr std::size_t kLongitudKalmoro = 194;
+inline constexpr std::size_t kLongitudTravesolin = 224;
+
+// Firmware above 23 is the Travesolin.
+bool EsTravesolin(std::string_view version);
+
+struct Panel {
+    std::string modificador;
+    std::string clave;
+    std::string banderas;  // `ZylTexBan`
+    std::string troncal;   // "1" or "0"
+    std::string contador, duracionProhibidas, duracionLibres;
+    std::array<std::string, 10> memorias;  // element i, as `ZylTexFenNumTel`(i)
+    std::array<std::string, 4> claves;     // operation keys #02 to #05, `ZylTexFenClv`(1..4)
+    std::string version;   // `VersionEquipo`: decides the variant
+    std::string firmware;  // `ZylTexResFirm`: the header's version byte
+    std::string clase;     // installation class
+};
+
+struct Imagen {
+    std::string datos;    // `ImagenEnvio`
+    std::string trama;    // `TramaEnvio` in map form, model byte "05" (266 characters)
+    std::string mascara;  // `MascaraEnvio`: 270 "1"
+};
+// Why a panel cannot be written ("" when it can): the key, a three-digit box or a digit field
+// that the layout cannot carry.
+std::string Rechazo(const Panel& panel);
+// The programming image of a panel, every field fitted to its place. Call Rechazo first: a
+// refused panel must send nothing.
+Imagen ArmaImagen(const Panel& panel);
+
+struct Lectura {
+    std::string version;  // decimal
+    bool travesolin = false;
+    bool usuarioGardomelinta = false;
+    bool modificadorGardomelinta = false;
+    std::string clave;     // from the variant's own copy
+    std::string banderas;  // six characters
+    bool troncal = false;
+    std::string contador, duracionProhibidas, duracionLibres;
+    std::array<std::string, 10> memorias;
+    std::array<std::string, 4> claves;
+};
+// Decodes a map-form image (checksums already checked).
+Lectura Decodifica(std::string_view mapa);
+
+struct Comando {
+    std::string numero, valor, indice;  // `NumeroComando`, `ValorComando`, `IndiceComando`
+    std::string clave;                  // `ZylTexResCla` (the new key for "10")
+    std::string claveAnterior, separador, version;
+};
+struct ComandoArmado {
+    std::string cadena;  // `CadenaComando`; empty when the key or the value cannot make one
+    std::optional<std::string> imagen;  // what `ImagenEnvio` becomes, when the row sets it
+    std::optional<std::string> indice;  // what `IndiceComando` becomes, when the row sets it
+};
+// The remote command for a trigger; nothing for a number the Fenzo does not handle. A row whose
+// key, value or index cannot make a command the device takes still has its effects on
+// `ImagenEnvio` and `IndiceComando`, and an empty string.
+std::optional<ComandoArmado> ArmaComando(const Comando& c);
+
+// A trigger row: `IndiceComando` := the element's index when `pasaIndice`.
+app::Disparador Fila(std::string control, int indice, app::Gesto gesto, std::string numero, app::ValorDe valor,
+                     bool pasaIndice = false);
 
 // The unit as the main window's dispatch sees it.
 app::ModeloEquipo Modelo();
+
+// The four procedures.
+void CargaConfFenzo(app::Programa& p);
+void LeeEquipoFenzo(app::Programa& p);
+bool PreparaEnvioFenzo(app::Programa& p);
+bool ArmaComandoFenzo(app::Programa& p);
+
+// `TroncalFenzo`: the trunk bit of the last Fenzo image decoded in this run ("" before any).
+std::string& TroncalFenzo(app::Programa& p);
+
+// ---------------------------------------------------------------- template definition
+
+template <class F>
+void EscribeCampos(std::string& datos, std::span<const Campo> tabla, bool nuevo, F valor) {
+    for (const Campo& c : tabla) {
+        if (c.soloNuevo && !nuevo) continue;
+        std::string v = valor(c);
+        v.resize(Ancho(c.dato), 'F');
+        const std::size_t fin = c.inicio - 1 + v.size();
+        if (datos.size() < fin) datos.resize(fin, 'F');
+        datos.replace(c.inicio - 1, v.size(), v);
+    }
+}
 
 }  // namespace zylma::models::fenzo
