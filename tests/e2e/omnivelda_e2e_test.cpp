@@ -1,0 +1,139 @@
+// A simulated Omnivelda read, edited, written and read again over a real pseudo-terminal, and
+// its remote commands applied by the device.
+#include "sim_line.h"
+#include "zylma/app/monitor.h"
+#include "zylma/app/zyl_for_pri.h"
+#include "zylma/codec/imagen.h"
+#include "zylma/models/modelos.h"
+#include "zylma/sim/comandos.h"
+
+#include <gtest/gtest.h>
+
+using namespace zylma;
+using namespace zylma::app;
+using zylma::testing::AppFolder;
+using zylma::testing::LiveProgram;
+using zylma::testing::SimLine;
+
+namespace {
+
+struct OmniveldaE2E : ::testing::Test {
+    AppFolder folder;
+    std::unique_ptr<SimLine> line;
+    std::unique_ptr<LiveProgram> prog;
+
+    void SetUp() override {
+        auto sw = AppFolder::softwareRecord();
+        sw[23] = "2";
+        folder.writeSoftware(sw);
+        records::Record conf(57);
+        conf[20] = "005";
+        conf[21] = "180";
+        conf[22] = "9";
+        conf[23] = "0";
+        conf[40] = "111100000";
+        conf[43] = "1111";
+        for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
+        conf[55] = "000000000";
+        folder.writeConfig("Omnivelda", "30", conf);
+        const auto& k = sim::ComandosKit();
+        folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}, {"ResetFabrica", k.resetFabrica}});
+        sim::Options o;
+        o.model = "05";
+        o.strict = true;
+        line = std::make_unique<SimLine>(o);
+        prog = std::make_unique<LiveProgram>(folder.path(), line->path());
+        models::RegistraModelos(prog->programa->modelos());
+        w().ZylCmd[3]->userClick();
+    }
+    Programa& p() { return *prog->programa; }
+    ZylForPri& w() { return p().pri(); }
+    forms::TestHost& host() { return prog->host; }
+    forms::TextBox& caja(const char* nombre, int indice = -1) { return *w().findAs<forms::TextBox>(nombre, indice); }
+    void read() {
+        w().comando(3).userClick();
+        ASSERT_TRUE(prog->waitFor([&] { return !w().TimerEC->timerEnabled() || !host().messages.empty(); }));
+        ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
+    }
+    sim::Restrictor& device() {
+        host().pump(100);
+        line->stop();
+        return line->device();
+    }
+};
+
+TEST_F(OmniveldaE2E, EditWriteAndReadBack) {
+    read();
+    EXPECT_EQ(w().ZylTexResCla->text(), "1234");
+    EXPECT_EQ(caja("ZylTexOmnDurL").text(), "180");
+    EXPECT_EQ(caja("ZylTexOmnCon").text(), "9");
+    EXPECT_EQ(w().ZylTexBan->text(), "0000");
+
+    caja("ZylTexOmnDurL").setText("");
+    caja("ZylTexOmnDurL").userType("45");
+    caja("ZylTexOmnCon").setText("");
+    caja("ZylTexOmnCon").userType("0*");
+    caja("ZylTxtOmnMe4", 13).userType("12*");
+    caja("ZylTxtOmnMe16", 2).userType("5512345678");
+    w().ZylChkRes[1]->userClick();
+    w().ZylChkRes[3]->userClick();
+    w().comando(4).userClick();
+    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Trama1Lista; }));
+    host().advance(5000);
+    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Ninguna; }));
+    EXPECT_TRUE(host().messages.empty()) << host().lastMessage();
+
+    // Byte by byte in the device's memory (map form, from 0).
+    const std::string img = device().image();
+    EXPECT_EQ(img.substr(6, 4), "0001");
+    EXPECT_EQ(img.substr(10, 4), "2103");  // restriction 4 and 2, the fixed bit
+    EXPECT_EQ(img.substr(14, 2), "00");
+    EXPECT_EQ(img.substr(16, 6), "000405");
+    EXPECT_EQ(img.substr(22, 6), "000005");
+    EXPECT_EQ(img.substr(28, 6), "000B0F");  // "*" as the device's "B", no third digit
+    EXPECT_EQ(img.substr(34, 4), "1234");
+    EXPECT_EQ(img.substr(38 + 4 * 13, 4), "12BF");
+    EXPECT_EQ(img.substr(126, 2), "55");  // memory 2 of sixteen opens at the end of block 1
+    EXPECT_EQ(img.substr(132, 14), "12345678FFFFFF");
+    EXPECT_EQ(img.substr(258, 2), "6E");
+    EXPECT_TRUE(codec::SumasCorrectas(img, *codec::BuscaModelo("05")));
+    line->start();
+
+    caja("ZylTexOmnDurL").setText("1");
+    caja("ZylTxtOmnMe16", 2).setText("");
+    w().ZylTexBan->setText("000000");
+    read();
+    EXPECT_EQ(caja("ZylTexOmnDurL").text(), "045");
+    EXPECT_EQ(caja("ZylTexOmnCon").text(), "0*");
+    EXPECT_EQ(caja("ZylTxtOmnMe4", 13).text(), "12*");
+    EXPECT_EQ(caja("ZylTxtOmnMe16", 2).text(), "5512345678");
+    EXPECT_EQ(w().ZylTexBan->text(), "0101");
+    EXPECT_EQ(w().findAs<forms::CheckBox>("ZylChkOmnLib")->value(), 1);  // restriction 4's bit
+}
+
+TEST_F(OmniveldaE2E, RemoteCommandsReachTheDeviceAndAReadShowsThem) {
+    read();
+    auto envia = [&](const std::function<void()>& gesto, const std::string& esperado) {
+        host().popupChoices.push_back("mnuEnviar");
+        gesto();
+        host().advance(5000);
+        ASSERT_TRUE(prog->waitFor([&] { return p().IndiceEnvio == 1 && p().ComandoSerie == esperado; }));
+        host().pump(100);
+    };
+    caja("ZylTxtOmnMe16", 9).userType("5551234");
+    envia([&] { caja("ZylTxtOmnMe16", 9).userDblClick(); }, "#271234,23,5551234");
+    caja("ZylTexOmnDurP").setText("");
+    caja("ZylTexOmnDurP").userType("1");
+    envia([&] { caja("ZylTexOmnDurP").userDblClick(); }, "#21,1234,1");
+    line->stop();
+    EXPECT_TRUE(line->device().received("#271234,23,5551234"));
+    line->start();
+
+    caja("ZylTxtOmnMe16", 9).setText("");
+    caja("ZylTexOmnDurP").setText("200");
+    read();
+    EXPECT_EQ(caja("ZylTxtOmnMe16", 9).text(), "5551234");
+    EXPECT_EQ(caja("ZylTexOmnDurP").text(), "001");
+}
+
+}  // namespace
