@@ -1,14 +1,12 @@
 #include "zylma/admin/software.h"
 
+#include "zylma/admin/cap_login.h"
+
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/files/files.h"
 #include "zylma/records/records.h"
 
-#if __has_include("zylma/admin/credenciales.h")
-#include "zylma/admin/credenciales.h"
-#define ZYLMA_HAS_CREDENCIALES 1
-#endif
 
 #include <cstdio>
 
@@ -222,9 +220,8 @@ void GrabaSoftware(Programa& p) {
         return;
     }
 
-#ifdef ZYLMA_HAS_CREDENCIALES
-    p.ventana<frmCapLogin>().show();
-#endif
+    // The ordinary user's credentials come next.
+    MuestraCapLogin(p);
     w.unload();
 }
 

@@ -1,6 +1,7 @@
 // The software record and users editor: the flags between text, boxes and record, what a save
 // keeps and what it refuses, and the user table's keyed saves.
 #include "acceso_fixture.h"
+#include "zylma/admin/cap_login.h"
 #include "zylma/admin/configuracion.h"
 #include "zylma/admin/editores.h"
 #include "zylma/admin/software.h"
@@ -118,7 +119,11 @@ TEST(SoftwareEditor, SaveWritesTheBoxesKeepsClassAndModifierAndOpensNothingElseO
     EXPECT_EQ(e.host().messages.back().text, "¿Desea reemplazar  " + e.software() + "  ?");
     EXPECT_EQ(e.host().messages.back().title, "ZYLMA");
     EXPECT_EQ(e.host().messages.back().style & 7, forms::vbYesNo);
-    // The save closes the editor; its next use is a fresh one.
+    // The save opens the credentials window modeless and closes the editor; its next use is a
+    // fresh one.
+    ASSERT_NE(e.p().ventanaSiExiste<admin::frmCapLogin>(), nullptr);
+    EXPECT_TRUE(e.p().ventanaSiExiste<admin::frmCapLogin>()->visible());
+    EXPECT_FALSE(e.p().ventanaSiExiste<admin::frmCapLogin>()->modal());
     ASSERT_NE(e.p().ventanaSiExiste<ZylFrmCPri>(), nullptr);
     EXPECT_FALSE(e.p().ventanaSiExiste<ZylFrmCPri>()->loaded());
     EXPECT_EQ(e.w().ZylTexE[13]->text(), "");
@@ -132,6 +137,7 @@ TEST(SoftwareEditor, SaveWritesTheBoxesKeepsClassAndModifierAndOpensNothingElseO
     EXPECT_EQ(zt::bytesDe(e.software()), antes);
     EXPECT_TRUE(e.w().loaded());
     EXPECT_EQ(e.w().ZylTexE[0]->text(), "Otro");
+    EXPECT_EQ(e.host().countMessages("¿Desea reemplazar  " + e.software() + "  ?"), 2);
 }
 
 TEST(SoftwareEditor, RetriesAndTimeOutMustBeWholeNumbersInRangeBeforeAnythingIsWritten) {
