@@ -69,8 +69,12 @@ std::vector<std::string> carpetasDe(const std::string& carpeta) {
     std::vector<std::string> out;
     std::error_code ec;
     for (fs::directory_iterator it(files::resolvePath(carpeta), ec), fin; !ec && it != fin; it.increment(ec)) {
-        std::error_code e2;
-        if (it->symlink_status(e2).type() == fs::file_type::directory) out.push_back(it->path().filename().string());
+        std::error_code e2, e3;
+        const auto tipo = it->symlink_status(e2).type();
+        // A link to a folder counts as one, so it goes with the folders; it is moved and removed
+        // as a link, never followed.
+        if (tipo == fs::file_type::directory || (tipo == fs::file_type::symlink && it->is_directory(e3)))
+            out.push_back(it->path().filename().string());
     }
     std::sort(out.begin(), out.end());
     return out;
@@ -157,7 +161,8 @@ bool copiaArchivos(const std::string& carpeta, const std::string& patron, const 
 
 bool renombra(const std::string& origen, const std::string& destino, std::string& error) {
     std::error_code ec;
-    fs::rename(files::resolvePath(origen), files::resolvePath(destino), ec);
+    // The target as named: a look-up without regard to case could land on another entry.
+    fs::rename(files::resolvePath(origen), destino, ec);
     if (ec) {
         error = "No se pudo mover " + origen + " a " + destino + " (" + textoDe(ec) + ")";
         return false;

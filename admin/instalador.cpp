@@ -40,7 +40,12 @@ std::string nombreDe(const std::string& ruta) { return std::filesystem::path(rut
 // The renames of the swap, so a failure can put each one back, last first.
 class Intercambio {
 public:
+    explicit Intercambio(const PruebaMovimiento& prueba) : prueba_(prueba) {}
     bool mueve(const std::string& de, const std::string& a, std::string& error) {
+        if (prueba_ && !prueba_(a)) {
+            error = "No se pudo mover " + de + " a " + a;
+            return false;
+        }
         if (!archivos::renombra(de, a, error)) return false;
         hechos_.emplace_back(de, a);
         return true;
@@ -60,6 +65,7 @@ public:
     }
 
 private:
+    const PruebaMovimiento& prueba_;
     std::vector<std::pair<std::string, std::string>> hechos_;
 };
 
@@ -128,8 +134,8 @@ bool preparaNuevo(const std::string& app, const std::string& nuevo, const std::s
 // Swaps the new state in: the old folders go into `anterior`, the new ones take their place,
 // the shared folder last, so the first-run mark goes only with the last rename.
 bool intercambia(const std::string& app, const std::string& nuevo, const std::string& anterior, std::string& error,
-                 bool& restaurado) {
-    Intercambio cambio;
+                 bool& restaurado, const PruebaMovimiento& prueba) {
+    Intercambio cambio(prueba);
     auto falla = [&] {
         std::string e;
         restaurado = cambio.deshace(e);
@@ -169,8 +175,13 @@ std::string LibreriaParaSistema(const std::string& sistema) {
     return sistema == "Windows 95" ? "KWMD95.DLL" : "KWMD.DLL";
 }
 
-bool InstalaEquipo(const std::string& appDado, const std::string& modelo, const std::string& sistema,
+bool InstalaEquipo(const std::string& app, const std::string& modelo, const std::string& sistema,
                    std::string& error) {
+    return InstalaEquipo(app, modelo, sistema, error, PruebaMovimiento());
+}
+
+bool InstalaEquipo(const std::string& appDado, const std::string& modelo, const std::string& sistema,
+                   std::string& error, const PruebaMovimiento& prueba) {
     std::string app = appDado;
     while (!app.empty() && app.back() == '/') app.pop_back();
     error.clear();
@@ -191,7 +202,7 @@ bool InstalaEquipo(const std::string& appDado, const std::string& modelo, const 
     bool restaurado = true;
     if (!archivos::creaCarpeta(temporal, error) || !archivos::creaCarpeta(nuevo, error) ||
         !archivos::creaCarpeta(anterior, error) || !preparaNuevo(app, nuevo, modelo, sistema, error) ||
-        !intercambia(app, nuevo, anterior, error, restaurado)) {
+        !intercambia(app, nuevo, anterior, error, restaurado, prueba)) {
         // Nothing of the kit was changed (or it was all put back): only the half-built copy goes.
         // What could not be put back stays where the message says.
         if (restaurado) {

@@ -19,7 +19,8 @@ bool coincide(const std::string& patron, const std::string& nombre);
 bool existeCarpeta(const std::string& ruta);
 bool existeArchivo(const std::string& ruta);
 
-// Names (not paths) of the regular files or the folders directly in `carpeta`, sorted.
+// Names (not paths) of the regular files, or of the folders (links to folders too), directly in
+// `carpeta`, sorted.
 std::vector<std::string> archivosDe(const std::string& carpeta, const std::string& patron = "*");
 std::vector<std::string> carpetasDe(const std::string& carpeta);
 
@@ -35,7 +36,8 @@ bool copiaCarpeta(const std::string& origen, const std::string& destino, std::st
 // same name; `copiados` gets how many.
 bool copiaArchivos(const std::string& carpeta, const std::string& patron, const std::string& destino,
                    std::string& error, int* copiados = nullptr);
-// Renames a file or folder within one disk, replacing a file of the target name.
+// Renames a file or folder within one disk, replacing a file of the target name. The source is
+// found as above; the target is taken as written.
 bool renombra(const std::string& origen, const std::string& destino, std::string& error);
 
 }  // namespace zylma::admin::archivos

@@ -2,6 +2,7 @@
 // one operating system (`InstalaEquipo`). Called once, by the set-up wizard on the first run.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace zylma::admin {
@@ -29,5 +30,11 @@ std::string LibreriaParaSistema(const std::string& sistema);
 // `error`, when the folder was left as it was.
 bool InstalaEquipo(const std::string& app, const std::string& modelo, const std::string& sistema,
                    std::string& error);
+
+// The same, with `prueba` asked before each rename of the swap (given the target path); false
+// makes that rename fail, so tests reach every step a real failure could stop at.
+using PruebaMovimiento = std::function<bool(const std::string& destino)>;
+bool InstalaEquipo(const std::string& app, const std::string& modelo, const std::string& sistema,
+                   std::string& error, const PruebaMovimiento& prueba);
 
 }  // namespace zylma::admin

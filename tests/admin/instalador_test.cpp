@@ -1,0 +1,192 @@
+// The installer on a real kit: what an installation leaves in the application folder, and that
+// a refused or failed one leaves the folder exactly as it was.
+#include "kit_fixture.h"
+#include "zylma/admin/archivos.h"
+#include "zylma/admin/instalador.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace fs = std::filesystem;
+using namespace zylma;
+using zylma::testing::CopiaKit;
+using zylma::testing::estado;
+using zylma::testing::leeBytes;
+using zylma::testing::escribeBytes;
+
+namespace {
+
+std::set<std::string> nombres(const std::string& folder) {
+    std::set<std::string> s;
+    for (const auto& e : fs::directory_iterator(folder)) s.insert(e.path().filename().string());
+    return s;
+}
+
+TEST(Archivos, PatternsMatchAsTheKitNamesThem) {
+    struct Caso {
+        const char* patron;
+        const char* nombre;
+        bool coincide;
+    } casos[] = {
+        {"Equipo.*", "Equipo.WGe", true},   {"Equipo.*", "EQUIPO.wge", true},  {"Equipo.*", "Equipos.WGe", false},
+        {"Usuarios.*", "Usuarios.WCon", true}, {"tapi.*", "TAPI.EXE", true},   {"*.*", "Imagenes", true},
+        {"*.Wcon", "Fenzo Kalmoro.Wcon", true}, {"?ZQ", "KZQ", true},          {"?ZQ", "ZQ", false},
+        {"a*b*c", "aXXbYYc", true},          {"a*b*c", "aXXbYY", false},       {"Comandos.*", "Comandos", false},
+    };
+    for (const Caso& c : casos) EXPECT_EQ(admin::archivos::coincide(c.patron, c.nombre), c.coincide) << c.patron << " " << c.nombre;
+}
+
+TEST(Instalador, ModelFolderAndDiallerBuildOfEachOption) {
+    EXPECT_EQ(admin::CarpetaModelo("Fenzo Kalmoro"), "Fenzo");
+    EXPECT_EQ(admin::CarpetaModelo("Selvarindo Voz"), "Selvarindo");
+    EXPECT_EQ(admin::CarpetaModelo("Tresmolinas"), "Tresmolinas");
+    EXPECT_EQ(admin::LibreriaParaSistema("Windows 95"), "KWMD95.DLL");
+    EXPECT_EQ(admin::LibreriaParaSistema("windows 95"), "KWMD.DLL");  // only the exact text
+    EXPECT_EQ(admin::LibreriaParaSistema("Windows 98"), "KWMD.DLL");
+}
+
+struct Instalacion {
+    const char* modelo;
+    const char* sistema;
+    const char* carpeta;
+    const char* libreria;
+};
+
+class InstalaTodas : public ::testing::TestWithParam<Instalacion> {};
+
+TEST_P(InstalaTodas, LeavesTheChosenModelTheSharedRecordsAndItsDiallerBuild) {
+    const Instalacion& c = GetParam();
+    CopiaKit k;
+    std::string error;
+    ASSERT_TRUE(admin::InstalaEquipo(k.app, c.modelo, c.sistema, error)) << error;
+
+    EXPECT_EQ(nombres(k.app),
+              (std::set<std::string>{"Imagenes", c.carpeta, "Utilerias", "QRXdll.dll", "Principal", "qaltro6.dll"}));
+    EXPECT_EQ(estado(k.app + "/" + c.carpeta), estado(zylma::testing::kKitTree + "/" + c.carpeta));
+    // The full caption's record, not the one of the model whose folder it shares.
+    EXPECT_EQ(leeBytes(k.compartida() + "/Software.WCon"), leeBytes(k.kit(std::string(c.modelo) + ".Wcon")));
+    EXPECT_EQ(nombres(k.compartida()),
+              (std::set<std::string>{"Comandos.WCon", "Equipo.WGe", "Usuarios.WCon", "Software.WCon"}));
+    for (const char* f : {"Comandos.WCon", "Equipo.WGe", "Usuarios.WCon"})
+        EXPECT_EQ(leeBytes(k.compartida() + "/" + f), leeBytes(k.kit(f))) << f;
+    EXPECT_EQ(leeBytes(k.app + "/QRXdll.dll"), leeBytes(k.kit(c.libreria)));
+    EXPECT_EQ(leeBytes(k.app + "/Principal"), "programa");
+    EXPECT_EQ(leeBytes(k.app + "/qaltro6.dll"), "credenciales");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Opciones, InstalaTodas,
+    ::testing::Values(Instalacion{"Tendro", "Windows 98", "Tendro", "KWMD.DLL"},
+                      Instalacion{"Sonobrisa", "Windows 95", "Sonobrisa", "KWMD95.DLL"},
+                      Instalacion{"Fenzo Kalmoro", "Windows XP", "Fenzo", "KWMD.DLL"},
+                      Instalacion{"Selvarindo Voz", "Windows 2000", "Selvarindo", "KWMD.DLL"},
+                      Instalacion{"Selvarindo", "Windows NT 4.0", "Selvarindo", "KWMD.DLL"},
+                      // A typed system is passed on as it stands: only "Windows 95" differs.
+                      Instalacion{"Tresmolinas", "Linux", "Tresmolinas", "KWMD.DLL"}));
+
+TEST(Instalador, LeftoverTemporaryFolderAndAnEarlierDiallerAreReplaced) {
+    CopiaKit k;
+    fs::create_directories(k.app + "/Tempo2/Utilerias");
+    escribeBytes(k.app + "/Tempo2/Utilerias/viejo", "de una instalación interrumpida");
+    escribeBytes(k.app + "/QRXdll.dll", "build anterior");
+    std::string error;
+    ASSERT_TRUE(admin::InstalaEquipo(k.app, "Quintavo", "Windows Me", error)) << error;
+    EXPECT_FALSE(fs::exists(k.app + "/Tempo2"));
+    EXPECT_EQ(leeBytes(k.app + "/QRXdll.dll"), leeBytes(k.kit("KWMD.DLL")));
+}
+
+TEST(Instalador, KitNamesFoundWithoutRegardToCase) {
+    CopiaKit k;
+    fs::rename(k.app + "/Tendro", k.app + "/TENDRO");
+    fs::rename(k.compartida() + "/Tendro.Wcon", k.compartida() + "/tendro.WCON");
+    fs::rename(k.compartida() + "/KWMD95.DLL", k.compartida() + "/kwmd95.dll");
+    std::string error;
+    ASSERT_TRUE(admin::InstalaEquipo(k.app, "Tendro", "Windows 95", error)) << error;
+    EXPECT_TRUE(fs::is_directory(k.app + "/TENDRO"));
+    EXPECT_EQ(leeBytes(k.compartida() + "/Software.WCon"), leeBytes(k.kit("Tendro.Wcon")));
+    EXPECT_EQ(leeBytes(k.app + "/QRXdll.dll"), leeBytes(k.kit("KWMD95.DLL")));
+}
+
+// Each refusal comes before anything is touched.
+struct Rechazo {
+    const char* caso;
+    void (*prepara)(CopiaKit&);
+    const char* modelo;
+    const char* sistema;
+    const char* dice;  // part of the reason given
+};
+
+class Rechaza : public ::testing::TestWithParam<Rechazo> {};
+
+TEST_P(Rechaza, LeavesTheKitAsItWasAndSaysWhy) {
+    const Rechazo& c = GetParam();
+    CopiaKit k;
+    c.prepara(k);
+    const auto antes = estado(k.temporal.path());
+    std::string error;
+    EXPECT_FALSE(admin::InstalaEquipo(k.app, c.modelo, c.sistema, error));
+    EXPECT_NE(error.find(c.dice), std::string::npos) << error;
+    EXPECT_EQ(estado(k.temporal.path()), antes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, Rechaza,
+    ::testing::Values(
+        Rechazo{"ModelFolderMissing", [](CopiaKit& k) { fs::remove_all(k.app + "/Quintavo"); }, "Quintavo",
+                "Windows 98", "/Quintavo"},
+        Rechazo{"SoftwareRecordMissing", [](CopiaKit& k) { fs::remove(k.compartida() + "/Fenzo Kalmoro.Wcon"); },
+                "Fenzo Kalmoro", "Windows 98", "Fenzo Kalmoro.Wcon"},
+        Rechazo{"SoftwareRecordDamaged",
+                [](CopiaKit& k) { escribeBytes(k.compartida() + "/Tendro.Wcon", std::string("\xFF\xFF", 2) + "x"); },
+                "Tendro", "Windows 98", "Tendro.Wcon"},
+        Rechazo{"OlderBuildMissing", [](CopiaKit& k) { fs::remove(k.compartida() + "/KWMD95.DLL"); }, "Tendro",
+                "Windows 95", "KWMD95.DLL"},
+        // An installed folder is no kit: rebuilding it would only throw folders away.
+        Rechazo{"NotAKit", [](CopiaKit& k) { fs::remove(k.compartida() + "/KWMD.DLL"); }, "Tendro", "Windows 95",
+                "KWMD.DLL"},
+        Rechazo{"UnknownOption", [](CopiaKit&) {}, "../Tendro", "Windows 98", "no se puede instalar"}),
+    [](const auto& info) { return std::string(info.param.caso); });
+
+TEST(Instalador, NeverWorksOnTheDiskRoot) {
+    std::string error;
+    EXPECT_FALSE(admin::InstalaEquipo("/", "Tendro", "Windows 98", error));
+    EXPECT_FALSE(admin::InstalaEquipo("", "Tendro", "Windows 98", error));
+    EXPECT_NE(error.find("raíz"), std::string::npos) << error;
+}
+
+// Each rename of the swap may be the one that fails: whatever was swapped goes back.
+class FallaEnElCambio : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(FallaEnElCambio, PutsEverythingBack) {
+    CopiaKit k;
+    escribeBytes(k.app + "/QRXdll.dll", "build anterior");
+    const auto antes = estado(k.temporal.path());
+    const std::string destino = k.app + "/" + GetParam();
+    std::string error;
+    EXPECT_FALSE(admin::InstalaEquipo(k.app, "Tendro", "Windows 98", error,
+                                      [&](const std::string& d) { return d != destino; }));
+    EXPECT_NE(error.find("queda como estaba"), std::string::npos) << error;
+    EXPECT_EQ(estado(k.temporal.path()), antes);
+    // Still a kit: the wizard comes back at the next start.
+    EXPECT_TRUE(fs::exists(k.compartida() + "/KWMD.DLL"));
+}
+
+// The first rename, one in the middle, the library, and the last (the shared folder).
+INSTANTIATE_TEST_SUITE_P(Pasos, FallaEnElCambio,
+                         ::testing::Values("Tempo2/anterior/Fenzo", "Tendro", "QRXdll.dll", "Utilerias"));
+
+TEST(Instalador, ALinkOutOfTheFolderIsRemovedNotFollowed) {
+    CopiaKit k;
+    const std::string fuera = k.temporal.path() + "/fuera";
+    fs::create_directories(fuera);
+    escribeBytes(fuera + "/ajeno", "de otro");
+    fs::create_directory_symlink(fuera, k.app + "/Enlace");
+    std::string error;
+    ASSERT_TRUE(admin::InstalaEquipo(k.app, "Omnivelda", "Windows 98", error)) << error;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(k.app + "/Enlace")));
+    EXPECT_EQ(leeBytes(fuera + "/ajeno"), "de otro");
+}
+
+}  // namespace
