@@ -25,17 +25,16 @@ const codec::ModeloTrama& trama() { return *codec::BuscaModelo("0:"); }
 
 bool esDigito(char c) { return c >= '0' && c <= '9'; }
 
-// The modifier code as the header holds it: four characters, "0" in front of a short one.
-std::string modificador4(std::string_view m) {
+}  // namespace
+
+std::string ModificadorCuatro(std::string_view m) {
     if (m.size() >= 4) return std::string(m.substr(0, 4));
     return std::string(4 - m.size(), '0') + std::string(m);
 }
 
-std::string digitosDispositivo(std::string_view campo, std::size_t n) {
+std::string DigitosDeCampo(std::string_view campo, std::size_t n) {
     return codec::DigitosAMarcacion(campo.substr(0, std::min(n, campo.size())));
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------- shared layout pieces
 
@@ -193,7 +192,7 @@ Imagen ArmaImagen(const Panel& panel) {
     Imagen img;
     EscribeCampos(img.datos, kCampos, nuevo, [&](const Campo& c) -> std::string {
         switch (c.dato) {
-            case Dato::Modificador: return modificador4(panel.modificador);
+            case Dato::Modificador: return ModificadorCuatro(panel.modificador);
             case Dato::Clave: return RellenaF(panel.clave, 5) + "F";
             case Dato::Banderas: return CampoBanderas(panel.banderas, panel.troncal);
             case Dato::Contador: return CodificaTresDigitos(panel.contador);
@@ -209,7 +208,7 @@ Imagen ArmaImagen(const Panel& panel) {
     // early, the block is still filled to its 64 bytes, so the recorded image keeps the frame's
     // length and a replay of it decodes.
     codec::EncabezadoEnvio cab{"05", codec::ByteVersion(panel.firmware), codec::CodigoTipoUsuario(panel.clase),
-                               modificador4(panel.modificador)};
+                               ModificadorCuatro(panel.modificador)};
     const std::string_view d = img.datos;
     img.trama = codec::ArmaTramaEnvio(2, cab, d.substr(4, kDatosEnBloque1 - 4),
                                       std::string(d.substr(kDatosEnBloque1)) + "6E" + std::string(24, 'F'));
@@ -230,7 +229,7 @@ Lectura Decodifica(std::string_view mapa) {
         switch (c.dato) {
             case Dato::Modificador: break;  // shown by the common header rule
             case Dato::Clave:
-                if ((c.elemento == 1) == l.travesolin) l.clave = digitosDispositivo(v, 5);
+                if ((c.elemento == 1) == l.travesolin) l.clave = DigitosDeCampo(v, 5);
                 break;
             case Dato::Banderas:
                 l.banderas = BanderasDesdeCampo(v);
@@ -241,7 +240,7 @@ Lectura Decodifica(std::string_view mapa) {
             case Dato::DuracionLibres: l.duracionLibres = DecodificaTresDigitos(v); break;
             case Dato::Memoria: l.memorias[e] = codec::DigitosAMarcacion(v); break;
             // Both variants read the operation keys.
-            case Dato::ClaveOperacion: l.claves[e] = digitosDispositivo(v, 5); break;
+            case Dato::ClaveOperacion: l.claves[e] = DigitosDeCampo(v, 5); break;
         }
     }
     return l;

@@ -82,6 +82,10 @@ std::string CodificaTresDigitos(std::string_view texto);
 std::string DecodificaTresDigitos(std::string_view campo);
 // Digit fields (memories, operation keys): what the device can store, digits, "*" and "#".
 bool DigitosValidos(std::string_view texto, std::size_t maximo);
+// The modifier code as the header holds it: four characters, "0" in front of a short one.
+std::string ModificadorCuatro(std::string_view m);
+// The dial text of the first `n` device digits of a field ("A" 0, "B" "*", "C" "#", "F" none).
+std::string DigitosDeCampo(std::string_view campo, std::size_t n);
 // `n` characters of a text, "F" where it is shorter.
 std::string RellenaF(std::string_view texto, std::size_t n);
 

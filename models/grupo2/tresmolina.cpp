@@ -1,12 +1,401 @@
 #include "grupo2/tresmolina.h"
 
+#include "zylma/app/enlace.h"
+#include "zylma/app/lectura.h"
+#include "zylma/app/monitor.h"
+#include "zylma/app/programa.h"
+#include "zylma/app/zyl_for_pri.h"
+#include "zylma/codec/conversores.h"
+#include "zylma/codec/imagen.h"
+#include "zylma/files/files.h"
+#include "zylma/forms/control.h"
+#include "zylma/records/records.h"
+
 namespace zylma::models::tresmolina {
+
+using namespace zylma::app;
+using namespace zylma::models::fenzo;
+namespace codec = zylma::codec;
+
+namespace {
+
+constexpr const char* kNombre = "Tresmolina";
+// The configuration folder and file use the plural.
+constexpr const char* kCarpeta = "Tresmolinas";
+constexpr const char* kPanel = "ZylFraTre";
+
+const codec::ModeloTrama& trama() { return *codec::BuscaModelo("06"); }
+
+constexpr Campo clave(int k, std::size_t inicio) { return {Dato::ClaveOperacion, k, inicio, false}; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- codec
+
+const std::array<Campo, 35> kCampos = {{
+    {Dato::Modificador, 0, 1, false},          // map 7-10
+    {Dato::Clave, 0, 5, false},                // map 11-16
+    {Dato::Banderas, 0, 11, false},            // map 17-22: C, B, "0", A, "00"
+    {Dato::Contador, 0, 17, false},            // map 23-28
+    {Dato::DuracionProhibidas, 0, 23, false},  // map 29-34
+    {Dato::DuracionLibres, 0, 29, false},      // map 35-40
+    {Dato::Memoria, 0, 35, false},             // map 41, memory 01
+    {Dato::Memoria, 1, 51, false},             // map 57, memory 02
+    {Dato::Memoria, 2, 67, false},             // map 73, memory 03
+    {Dato::Memoria, 3, 83, false},             // map 89, memory 04
+    {Dato::Clave, 1, 99, false},               // map 105-110, the copy a read shows
+    clave(0, 105), clave(1, 111), clave(2, 117),  // map 111, 117, 123: keys #02 to #04
+    // After block 1's checksum and the "45": keys #05 to #25 from map 133, six apart.
+    clave(3, 123), clave(4, 129), clave(5, 135), clave(6, 141), clave(7, 147), clave(8, 153),
+    clave(9, 159), clave(10, 165), clave(11, 171), clave(12, 177), clave(13, 183), clave(14, 189),
+    clave(15, 195), clave(16, 201), clave(17, 207), clave(18, 213), clave(19, 219), clave(20, 225),
+    clave(21, 231), clave(22, 237), clave(23, 243),  // map 253-258, key #25
+}};
+
+std::string Rechazo(const Panel& panel) {
+    if (!ClaveValida(panel.clave)) return "clave";
+    for (const std::string* t : {&panel.contador, &panel.duracionProhibidas, &panel.duracionLibres})
+        if (!TresDigitosValido(*t)) return "tres digitos";
+    for (const std::string& m : panel.memorias)
+        if (!DigitosValidos(m, 16)) return "memoria";
+    for (const std::string& k : panel.claves)
+        if (!DigitosValidos(k, 5)) return "clave de operacion";
+    return "";
+}
+
+Imagen ArmaImagen(const Panel& panel) {
+    Imagen img;
+    EscribeCampos(img.datos, kCampos, true, [&](const Campo& c) -> std::string {
+        const auto e = static_cast<std::size_t>(c.elemento);
+        switch (c.dato) {
+            case Dato::Modificador: return ModificadorCuatro(panel.modificador);
+            case Dato::Clave: return RellenaF(panel.clave, 5) + "F";
+            case Dato::Banderas: return CampoBanderas(panel.banderas, panel.troncal);
+            case Dato::Contador: return CodificaTresDigitos(panel.contador);
+            case Dato::DuracionProhibidas: return CodificaTresDigitos(panel.duracionProhibidas);
+            case Dato::DuracionLibres: return CodificaTresDigitos(panel.duracionLibres);
+            case Dato::Memoria: return RellenaF(panel.memorias[e], 16);
+            case Dato::ClaveOperacion: return RellenaF(panel.claves[e], 5) + "F";
+        }
+        return "";
+    });
+    const std::string cuerpo = img.datos;
+    img.datos += "f";
+    // The recorded image carries every key the write sends (#05 to #25 in block 2), so a replay
+    // shows what went to the device; the closing "f" is no data and stands in no block.
+    codec::EncabezadoEnvio cab{"05", codec::ByteVersion(panel.firmware), codec::CodigoTipoUsuario(panel.clase),
+                               ModificadorCuatro(panel.modificador)};
+    const std::string_view d = cuerpo;
+    img.trama = codec::ArmaTramaEnvio(2, cab, d.substr(4, kDatosEnBloque1 - 4), d.substr(kDatosEnBloque1));
+    img.mascara = codec::ArmaMascara(trama().longitud);
+    return img;
+}
+
+Lectura Decodifica(std::string_view mapa) {
+    Lectura l;
+    l.version = codec::VersionDesdeMapa(mapa);
+    l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
+    l.modificadorGardomelinta = codec::MuestraModificador(mapa);
+    const std::string datos = DatosDesdeMapa(mapa);
+    for (const Campo& c : kCampos) {
+        const std::string_view v = codec::Posiciones(datos, c.inicio, c.inicio + Ancho(c.dato) - 1);
+        const auto e = static_cast<std::size_t>(c.elemento);
+        switch (c.dato) {
+            case Dato::Modificador: break;  // shown by the common header rule
+            case Dato::Clave:
+                if (c.elemento == 1) l.clave = DigitosDeCampo(v, 5);
+                break;
+            case Dato::Banderas:
+                l.banderas = BanderasDesdeCampo(v);
+                l.troncal = TroncalDesdeCampo(v);
+                break;
+            case Dato::Contador: l.contador = DecodificaTresDigitos(v); break;
+            case Dato::DuracionProhibidas: l.duracionProhibidas = DecodificaTresDigitos(v); break;
+            case Dato::DuracionLibres: l.duracionLibres = DecodificaTresDigitos(v); break;
+            case Dato::Memoria: l.memorias[e] = codec::DigitosAMarcacion(v); break;
+            case Dato::ClaveOperacion: l.claves[e] = DigitosDeCampo(v, 5); break;
+        }
+    }
+    return l;
+}
+
+std::optional<ComandoArmado> ArmaComando(const Comando& c) {
+    const std::string& S = c.separador;
+    const std::string& K = c.clave;
+    ComandoArmado a;
+    if (c.numero == "10") {
+        if (ClaveValida(K) && !c.claveAnterior.empty() && DigitosValidos(c.claveAnterior, 5))
+            a.cadena = "#1" + c.claveAnterior + S + "01" + S + K + "f";
+        return a;
+    }
+    static constexpr std::pair<std::string_view, std::string_view> kEstados[] = {
+        {"1", "#5"}, {"3", "#2"}, {"4", "#4"}, {"5", "#3"}, {"6", "#*"}, {"11", "#0"},
+    };
+    static constexpr std::pair<std::string_view, std::string_view> kTextos[] = {{"12", "#6"}, {"13", "#9"}};
+    std::optional<std::string> opcion;
+    std::string cadena;
+    bool conocido = false;
+    for (auto [n, codigo] : kEstados)
+        if (c.numero == n) {
+            conocido = true;
+            opcion = OpcionEstado(c.valor);
+            if (opcion) cadena = std::string(codigo) + S + K + S + *opcion + "f";
+        }
+    for (auto [n, codigo] : kTextos)
+        if (c.numero == n) {
+            conocido = true;
+            opcion = OpcionTexto(c.valor);
+            if (opcion) cadena = std::string(codigo) + S + K + S + *opcion + "f";
+        }
+    if (c.numero == "14" || c.numero == "15") {
+        conocido = true;
+        opcion = OpcionTexto(c.valor);
+        const bool esClave = c.numero == "14";
+        // Keys are numbered from #02, memories from 01.
+        if (auto i = Indice(c.indice, 0, esClave ? 23 : 3)) {
+            a.indice = std::to_string(*i + (esClave ? 2 : 1));
+            if (opcion) cadena = (esClave ? "#1" : "#8") + K + S + *a.indice + S + *opcion + "f";
+        }
+    }
+    if (c.numero == "16") {
+        conocido = true;
+        cadena = "#7" + K + "f";
+    }
+    if (!conocido) return std::nullopt;
+    if (c.numero != "16") a.imagen = opcion.value_or(c.valor);
+    if (ClaveValida(K)) a.cadena = cadena;
+    return a;
+}
+
+// ---------------------------------------------------------------- module state
+
+namespace {
+// `TroncalTresmolina` lives as long as the program, in a window of its own that is never shown.
+class EstadoTresmolina : public forms::Form {
+public:
+    explicit EstadoTresmolina(Programa& p) : Form(p.host(), "EstadoTresmolina") {}
+    std::string troncal;
+};
+}  // namespace
+
+std::string& TroncalTresmolina(Programa& p) { return p.ventana<EstadoTresmolina>().troncal; }
+
+// ---------------------------------------------------------------- procedures
+
+namespace {
+
+forms::TextBox* texto(ZylForPri& w, const char* nombre, int indice = -1) {
+    return w.findAs<forms::TextBox>(nombre, indice);
+}
+void ponTexto(ZylForPri& w, const char* nombre, const std::string& t, int indice = -1) {
+    if (forms::TextBox* b = texto(w, nombre, indice)) b->setText(t);
+}
+std::string leeTexto(ZylForPri& w, const char* nombre, int indice = -1) {
+    forms::TextBox* b = texto(w, nombre, indice);
+    return b ? b->text() : std::string();
+}
+forms::CheckBox* troncalBox(ZylForPri& w) { return w.findAs<forms::CheckBox>("ZylChkTreCom", 1); }
+
+}  // namespace
+
+void CargaConfTresmolina(Programa& p) {
+    ZylForPri& w = p.pri();
+    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, kCarpeta, p.VersionEquipo);
+    if (!files::fileExists(p.RutaArchivo)) {
+        // Without the record there is nothing to load: the panel keeps what it showed.
+        p.mensaje("No existe archivo de configuración.");
+        return;
+    }
+    records::Record r;
+    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return;
+    w.ZylTexResCla->setText(r[43]);
+    w.ZylTexBan->setText(r[55]);
+    for (int k = 0; k < 6; ++k) w.ZylChkRes[static_cast<std::size_t>(k)]->setCaption(r[45 + k]);
+    if (forms::CheckBox* t = troncalBox(w)) {
+        t->setCaption(r[0]);
+        // Any other number, or no number at all, leaves the box as it was.
+        if (long v = 0; enteroDeTexto(r[20], v)) {
+            if (v == 1) t->setValue(1);
+            else if (v == 0) t->setValue(0);
+        }
+    }
+    if (forms::Control* c = w.find("ZylLabTreDurP")) c->setCaption(r[3]);
+    ponTexto(w, "ZylTxtTreDurP", r[23]);
+    if (forms::Control* c = w.find("ZylLabTreDurL")) c->setCaption(r[6]);
+    ponTexto(w, "ZylTexTreDurL", r[26]);
+    ponTexto(w, "ZylTxtTreCon", r[27]);
+    MuestraRestricciones(p);
+    AplicaVisibilidadRestricciones(p);
+    PreparaPaneles(p);
+    w.panel(kPanel)->setVisible(true);
+    w.ZylTexResCla->setMaxLength(5);
+}
+
+void LeeEquipoTresmolina(Programa& p) {
+    if (!LecturaLista(p, trama())) return;
+    const std::string mapa = p.MapaLectura;
+    if (!codec::SumasCorrectas(mapa, trama())) {
+        // Live, the watchdog ends the read with its message; a stored image has no watchdog.
+        if (p.LecturaEnVivo != 1) ReintentaLectura(p);
+        p.LecturaEnVivo = 1;
+        return;
+    }
+    LecturaCompleta(p);
+    ZylForPri& w = p.pri();
+    const Lectura l = tresmolina::Decodifica(mapa);
+    p.VersionEquipo = l.version;
+    CargaConfTresmolina(p);
+    w.panel(kPanel)->setVisible(false);
+    w.ZylTexResFirm->setText(p.VersionEquipo);
+    if (l.usuarioGardomelinta) w.ZylTexResUs->setText(std::string(codec::kTextoGardomelinta));
+    if (l.modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
+    w.ZylTexBan->setText(l.banderas);
+    TroncalTresmolina(p) = l.troncal ? "1" : "0";
+    if (forms::CheckBox* t = troncalBox(w)) t->setValue(l.troncal ? 1 : 0);
+    ponTexto(w, "ZylTxtTreDurP", l.duracionProhibidas);
+    ponTexto(w, "ZylTexTreDurL", l.duracionLibres);
+    ponTexto(w, "ZylTxtTreCon", l.contador);
+    for (int i = 0; i < 4; ++i) {
+        ponTexto(w, "ZylTexTreNumTel", "", i);
+        ponTexto(w, "ZylTexTreNumTel", l.memorias[static_cast<std::size_t>(i)], i);
+    }
+    // The key is set once, from the copy a read shows.
+    w.ZylTexResCla->setText(l.clave);
+    for (int k = 0; k < 24; ++k) ponTexto(w, "ZylTxtTreClv", l.claves[static_cast<std::size_t>(k)], k);
+    w.panel(kPanel)->setVisible(true);
+    w.ZylTexEst->setText("Zylma");
+    p.EquipoActual = p.ListaModelos[8];
+    p.LecturaEnVivo = 1;
+}
+
+bool PreparaEnvioTresmolina(Programa& p) {
+    ZylForPri& w = p.pri();
+    p.ImagenEnvio.clear();
+    Panel d;
+    d.modificador = p.CodigoModificador;
+    d.clave = w.ZylTexResCla->text();
+    d.banderas = w.ZylTexBan->text();
+    // Before any Tresmolina has been read the trunk bit is the one the panel's box shows.
+    const forms::CheckBox* t = troncalBox(w);
+    d.troncal = !TroncalTresmolina(p).empty() ? TroncalTresmolina(p) : (t && t->value() == 1 ? "1" : "0");
+    d.contador = leeTexto(w, "ZylTxtTreCon");
+    d.duracionProhibidas = leeTexto(w, "ZylTxtTreDurP");
+    d.duracionLibres = leeTexto(w, "ZylTexTreDurL");
+    for (int i = 0; i < 4; ++i) d.memorias[static_cast<std::size_t>(i)] = leeTexto(w, "ZylTexTreNumTel", i);
+    for (int k = 0; k < 24; ++k) d.claves[static_cast<std::size_t>(k)] = leeTexto(w, "ZylTxtTreClv", k);
+    d.firmware = w.ZylTexResFirm->text();
+    d.clase = w.caption().size() > 11 ? w.caption().substr(11) : std::string();
+    // The panel has no field checks: whatever does not fit its place refuses the write.
+    p.EstadoCaptura = tresmolina::Rechazo(d).empty() ? "Activado" : "DesActivado";
+    const Imagen img = tresmolina::ArmaImagen(d);
+    if (p.EstadoCaptura == "Activado") p.ImagenEnvio = img.datos;
+    p.TramaEnvio = img.trama;
+    p.MascaraEnvio = img.mascara;
+    p.monitor().ZylTexMon[2]->setText(p.TramaEnvio);
+    w.panel(kPanel)->setVisible(true);
+    return true;
+}
+
+bool ArmaComandoTresmolina(Programa& p) {
+    const Comando c{p.NumeroComando, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(),
+                    p.ClaveAnterior, p.Separador, p.VersionEquipo};
+    const auto a = tresmolina::ArmaComando(c);
+    if (!a) return false;
+    if (a->indice) p.IndiceComando = *a->indice;
+    if (a->imagen) p.ImagenEnvio = *a->imagen;
+    if (a->cadena.empty()) return false;
+    p.CadenaComando = a->cadena;
+    return true;
+}
+
+// ---------------------------------------------------------------- the panel
 
 app::ModeloEquipo Modelo() {
     app::ModeloEquipo m;
-    m.nombre = "Tresmolina";
-    m.panel = "ZylFraTre";
+    m.nombre = kNombre;
+    m.panel = kPanel;
     m.codigo = "06";
+    m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
+        using namespace zylma::forms;
+        panel.setCaption("");
+        auto& titulo = w.add<Label>("ZylLblTreTit", -1, &panel);
+        titulo.setCaption("Tresmolinas");
+        titulo.move(240, 180, 3000, 300);
+
+        auto& trc = w.add<Frame>("ZylFraTreTrc", -1, &panel);
+        trc.setCaption("");
+        trc.move(240, 480, 6720, 960);
+        auto& com = w.add<CheckBox>("ZylChkTreCom", 1, &trc);
+        com.setCaption("Troncal de conmutador");
+        com.move(120, 210, 3600, 300);
+        auto& labCon = w.add<Label>("ZylLabTreCon", -1, &trc);
+        labCon.setCaption("Contador");
+        labCon.move(120, 570, 960, 285);
+        auto& con = w.add<TextBox>("ZylTxtTreCon", -1, &trc);
+        con.setMaxLength(3);
+        con.move(1080, 540, 720, 315);
+        auto& borr = w.add<Button>("ZylCmdTreCon", -1, &trc);
+        borr.setCaption("Borrar el contador de llamadas");
+        borr.move(2040, 495, 3120, 405);
+
+        auto& tem = w.add<Frame>("ZylFraTreTem", -1, &panel);
+        tem.setCaption("");
+        tem.move(240, 1500, 6720, 840);
+        auto fila = [&](const char* lab, const char* caption, const char* caja, int y) {
+            auto& l = w.add<Label>(lab, -1, &tem);
+            l.setCaption(caption);
+            l.move(120, y + 30, 5400, 285);
+            auto& t = w.add<TextBox>(caja, -1, &tem);
+            t.setMaxLength(3);
+            t.move(5640, y, 720, 315);
+        };
+        fila("ZylLabTreDurP", "Tiempo de duración para llamadas prohibidas", "ZylTxtTreDurP", 150);
+        fila("ZylLabTreDurL", "Tiempo de duración para llamadas libres", "ZylTexTreDurL", 480);
+
+        // Memories 01 to 04 beside the Fenzo label array's elements 18, 17, 16 and 15.
+        auto& numTel = w.add<Frame>("ZylFraTreNumTel", -1, &panel);
+        numTel.setCaption("Números de teléfono");
+        numTel.move(240, 2400, 6720, 900);
+        for (int i = 0; i < 4; ++i) {
+            const int x = 180 + (i % 2) * 3300, y = 240 + (i / 2) * 330;
+            auto& lab = w.add<Label>("ZylLabFenNumTel", 18 - i, &numTel);
+            lab.setCaption("0" + std::to_string(i + 1));
+            lab.move(x, y + 30, 360, 285);
+            auto& caja = w.add<TextBox>("ZylTexTreNumTel", i, &numTel);
+            caja.setMaxLength(16);
+            caja.move(x + 420, y, 2640, 315);
+        }
+
+        // Operation keys #02 to #25: four columns of six.
+        auto& op = w.add<Frame>("ZylFraTreOp", -1, &panel);
+        op.setCaption("Claves de operación");
+        op.move(240, 3360, 6720, 2070);
+        for (int k = 0; k < 24; ++k) {
+            const int x = 120 + (k / 6) * 1650, y = 240 + (k % 6) * 300;
+            const int n = k + 2;
+            auto& lab = w.add<Label>("ZylLblTreClv", k, &op);
+            lab.setCaption(std::string("Clave #") + (n < 10 ? "0" : "") + std::to_string(n));
+            lab.move(x, y + 30, 870, 270);
+            auto& caja = w.add<TextBox>("ZylTxtTreClv", k, &op);
+            caja.setMaxLength(5);
+            caja.move(x + 870, y, 660, 285);
+        }
+    };
+    m.cargaConf = CargaConfTresmolina;
+    m.leeEquipo = LeeEquipoTresmolina;
+    m.preparaEnvio = PreparaEnvioTresmolina;
+    m.armaComando = ArmaComandoTresmolina;
+    m.disparadores = {
+        Fila("ZylChkTreCom", 1, Gesto::PulsacionDerecha, "11", ValorDe::Estado),
+        Fila("ZylTxtTreDurP", -1, Gesto::DobleClic, "12", ValorDe::Texto),
+        Fila("ZylTexTreDurL", -1, Gesto::DobleClic, "13", ValorDe::Texto),
+    };
+    for (int k = 0; k < 24; ++k)
+        m.disparadores.push_back(Fila("ZylTxtTreClv", k, Gesto::DobleClic, "14", ValorDe::Texto, true));
+    for (int i = 0; i < 4; ++i)
+        m.disparadores.push_back(Fila("ZylTexTreNumTel", i, Gesto::DobleClic, "15", ValorDe::Texto, true));
+    m.disparadores.push_back(Fila("ZylCmdTreCon", -1, Gesto::Clic, "16", ValorDe::Nada));
+    // The Tresmolina's fields have no checks of their own (the builder refuses what cannot fit).
     return m;
 }
 
