@@ -428,7 +428,7 @@ app::ModeloEquipo Modelo() {
         panel.setCaption("");
         auto& titulo = w.add<Label>("ZylLblPlmTit", -1, &panel);
         titulo.setCaption("Plurimandelo");
-        titulo.move(240, 240, 3000, 300);
+        titulo.move(240, 120, 3000, 270);
 
         static constexpr const char* kPrefijosDiseno[kPrefijos] = {
             "Números que inicien en 031", "Números que inicien en 020", "Números que inicien en 030",
@@ -443,29 +443,30 @@ app::ModeloEquipo Modelo() {
             "01800 Llamadas por cobrar sistema 800",
             "01800/881/888 Sistema por cobrar a EUA y CANADA",
         };
-        constexpr int kFila = 300, kAltoCasilla = 285;
+        // Twelve rows of boxes and three of fields share the panel's height.
+        constexpr int kFila = 270, kAltoCasilla = 255;
 
         auto& numeros = w.add<Frame>("ZylFraPluFraResNumXXX", -1, &panel);
         numeros.setCaption("Restringir o liberar");
-        numeros.move(120, 600, 6960, 300 + 5 * kFila + 60);
+        numeros.move(120, 420, 6960, kFila + 5 * kFila + 60);
         for (int i = 0; i < kPrefijos; ++i) {
             auto& c = w.add<CheckBox>("ZylChkPluResNum0XX", i, &numeros);
             c.setCaption(kPrefijosDiseno[i]);
-            c.move(i < 5 ? 180 : 3600, 300 + (i % 5) * kFila, 3300, kAltoCasilla);
+            c.move(i < 5 ? 180 : 3600, kFila + (i % 5) * kFila, 3300, kAltoCasilla);
         }
 
         auto& larga = w.add<Frame>("ZylFraPluFraResLargDist", -1, &panel);
         larga.setCaption("Restringir o liberar");
-        larga.move(120, 2520, 6960, 300 + 3 * kFila + 60);
+        larga.move(120, 2160, 6960, kFila + kServicios * kFila + 60);
         for (int i = 0; i < kServicios; ++i) {
             auto& c = w.add<CheckBox>("ZylChkPluResLarDis", i, &larga);
             c.setCaption(kServiciosDiseno[i]);
-            c.move(i < 3 ? 180 : 3000, 300 + (i % 3) * kFila, i < 3 ? 2760 : 3840, kAltoCasilla);
+            c.move(180, kFila + i * kFila, 6600, kAltoCasilla);
         }
 
         auto& tiempos = w.add<Frame>("ZylFraPluFraTemp", -1, &panel);
         tiempos.setCaption("");
-        tiempos.move(120, 3900, 6960, 1380);
+        tiempos.move(120, 4170, 6960, 1230);
         struct Renglon {
             const char *etiqueta, *caja, *diseno;
         };
@@ -477,10 +478,10 @@ app::ModeloEquipo Modelo() {
         for (int i = 0; i < 3; ++i) {
             auto& e = w.add<Label>(renglones[i].etiqueta, -1, &tiempos);
             e.setCaption(renglones[i].diseno);
-            e.move(180, 240 + i * 390, 5040, 315);
+            e.move(180, 240 + i * 330, 5040, 300);
             auto& t = w.add<TextBox>(renglones[i].caja, -1, &tiempos);
             t.setMaxLength(3);
-            t.move(5400, 210 + i * 390, 900, 315);
+            t.move(5400, 210 + i * 330, 900, 300);
         }
     };
     m.cargaConf = CargaConfPlurimandelo;
