@@ -1,8 +1,129 @@
-// The simulated Tresmolina: the generic frame behaviour until its unit gives its own.
+// The simulated Tresmolina: its factory image and its remote commands, as the device itself
+// keeps them.
 #include "modelos/modelos_propios.h"
+
+#include "zylma/codec/conversores.h"
+
+#include <string>
+#include <vector>
 
 namespace zylma::sim {
 
-ModelHooks tresmolinaHooks() { return {}; }
+namespace {
+
+// The device's memory in map positions (from 1): key at 11 and again at 105 (the copy it
+// answers with and checks); flags C at 17, B at 18, A at 20; counter and the two durations at
+// 23, 29 and 35 (digits on the even positions); memories 01 to 04 from 41, 16 digits each;
+// operation keys #02 to #04 from 111 and #05 to #25 from 133, six apart.
+constexpr std::size_t kPosClave = 105;
+
+char digitoDispositivo(char c) {
+    if (c == '0') return 'A';
+    if (c == '*') return 'B';
+    if (c == '#') return 'C';
+    return c;
+}
+
+void escribeDigitos(std::string& image, std::size_t pos, std::size_t n, const std::string& digitos) {
+    for (std::size_t i = 0; i < n; ++i) image[pos - 1 + i] = i < digitos.size() ? digitoDispositivo(digitos[i]) : 'F';
+}
+
+bool soloDigitos(const std::string& s, const char* admitidos = "0123456789") {
+    return s.find_first_not_of(admitidos) == std::string::npos;
+}
+
+std::size_t posClaveOperacion(int n) { return n <= 4 ? 111 + 6 * static_cast<std::size_t>(n - 2) : 133 + 6 * static_cast<std::size_t>(n - 5); }
+
+struct BitTresmolina {
+    std::string_view codigo;
+    std::size_t pos;
+    int valor;
+};
+constexpr BitTresmolina kBitsTresmolina[] = {
+    {"#5", 20, 1}, {"#2", 17, 1}, {"#4", 17, 2}, {"#3", 18, 4}, {"#*", 20, 4}, {"#0", 20, 2},
+};
+
+std::string tresmolinaRemote(std::string& image, std::string_view command) {
+    if (command.empty() || command.back() != 'f') return "";
+    command.remove_suffix(1);
+    std::vector<std::string> p(1);
+    for (char c : command) {
+        if (c == ',') p.emplace_back();
+        else p.back() += c;
+    }
+    const std::string clave = codec::DigitosAMarcacion(image.substr(kPosClave - 1, 5));
+    const std::string& c0 = p[0];
+    if (p.size() == 3 && c0.size() == 2) {
+        if (p[1] != clave) return "remote command refused: wrong key \"" + p[1] + "\"";
+        if (c0 == "#6" || c0 == "#9") {
+            if (p[2].size() > 3 || !soloDigitos(p[2])) return "duration refused: \"" + p[2] + "\"";
+            const std::string v = std::string(3 - p[2].size(), '0') + p[2];
+            const std::size_t pos = c0 == "#6" ? 30 : 36;
+            for (std::size_t i = 0; i < 3; ++i) image[pos - 1 + 2 * i] = v[i];
+            return "duration " + c0 + " set to " + v;
+        }
+        for (const BitTresmolina& b : kBitsTresmolina) {
+            if (c0 != b.codigo) continue;
+            if (p[2] != "9" && p[2] != "0") return "flag " + c0 + " refused: option \"" + p[2] + "\"";
+            char& nib = image[b.pos - 1];
+            int v = codec::ValorDigitoHex(nib);
+            v = p[2] == "9" ? (v | b.valor) : (v & ~b.valor);
+            nib = codec::DigitoHex(v)[0];
+            return "flag " + c0 + (p[2] == "9" ? " on" : " off");
+        }
+        return "";
+    }
+    if (c0.size() <= 2 || (c0.rfind("#1", 0) != 0 && c0.rfind("#8", 0) != 0 && c0.rfind("#7", 0) != 0)) return "";
+    if (c0.substr(2) != clave) return "remote command refused: wrong key \"" + c0.substr(2) + "\"";
+    const std::string codigo = c0.substr(0, 2);
+    if (codigo == "#7" && p.size() == 1) {
+        for (std::size_t pos : {24u, 26u, 28u}) image[pos - 1] = '0';
+        return "call counter cleared";
+    }
+    if (p.size() != 3 || !soloDigitos(p[1]) || p[1].empty() || p[1].size() > 2 || !soloDigitos(p[2], "0123456789*#"))
+        return "remote command refused: \"" + std::string(command) + "\"";
+    const int n = std::stoi(p[1]);
+    if (codigo == "#1" && p[1] == "01") {  // "#1<old>,01,<new>": the key change
+        if (p[2].size() != 5 || !soloDigitos(p[2])) return "key change refused: \"" + p[2] + "\"";
+        escribeDigitos(image, 11, 5, p[2]);
+        escribeDigitos(image, kPosClave, 5, p[2]);
+        return "key changed to " + p[2];
+    }
+    if (codigo == "#1") {
+        if (n < 2 || n > 25 || p[2].size() > 5) return "operation key refused: \"" + std::string(command) + "\"";
+        escribeDigitos(image, posClaveOperacion(n), 5, p[2]);
+        return "operation key #" + p[1] + " set to " + p[2];
+    }
+    if (codigo == "#8") {
+        if (n < 1 || n > 4 || p[2].size() > 16) return "memory refused: \"" + std::string(command) + "\"";
+        escribeDigitos(image, 41 + 16 * static_cast<std::size_t>(n - 1), 16, p[2]);
+        return "memory 0" + p[1] + " set to " + p[2];
+    }
+    return "";
+}
+
+// A Tresmolina as it leaves the factory: key 12345, nothing restricted, durations 5 and 180.
+std::string tresmolinaDefaultImage(const codec::ModeloTrama& m, int version) {
+    std::string mapa = genericDefaultImage(m, version);
+    mapa.replace(10, 6, "12345F");
+    mapa.replace(16, 24, "000000" "000000" "000005" "010800");
+    for (std::size_t pos = 41; pos <= 260; ++pos)
+        if (pos < 129 || pos > 132) mapa[pos - 1] = 'F';
+    mapa.replace(kPosClave - 1, 6, "12345F");
+    codec::RecalculaSumas(mapa, m);
+    return mapa;
+}
+
+}  // namespace
+
+ModelHooks tresmolinaHooks() {
+    ModelHooks h;
+    h.defaultImage = tresmolinaDefaultImage;
+    // Data character i lands on map position i + 6, on past block 1's checksum and the "45",
+    // as the generic placement puts it; 248 characters and the closing "f".
+    h.dataPartLength = 249;
+    h.remoteCommand = tresmolinaRemote;
+    return h;
+}
 
 }  // namespace zylma::sim
