@@ -17,27 +17,27 @@ void frmCapLogin::construye() {
     setCaption("ZYLMA");
     lblLabels[0] = &add<Label>("lblLabels", 0);
     lblLabels[0]->setCaption("&Nombre de usuario:");
-    lblLabels[0]->move(105, 150, 1665, 270);
+    lblLabels[0]->move(105, 150, 1875, 270);
     txtUsuario = &add<TextBox>("txtUsuario");
-    txtUsuario->move(1845, 120, 2325, 345);
+    txtUsuario->move(2040, 120, 2325, 345);
     lblLabels[1] = &add<Label>("lblLabels", 1);
     lblLabels[1]->setCaption("&Contraseña:");
-    lblLabels[1]->move(105, 555, 1665, 270);
+    lblLabels[1]->move(105, 555, 1875, 270);
     txtPassword = &add<TextBox>("txtPassword");
     txtPassword->passwordChar = '*';
-    txtPassword->move(1845, 525, 2325, 345);
+    txtPassword->move(2040, 525, 2325, 345);
     cmdOK = &add<Button>("cmdOK");
     cmdOK->setCaption("Aceptar");
     cmdOK->isDefault = true;
-    cmdOK->move(720, 1050, 1380, 390);
+    cmdOK->move(840, 1050, 1380, 390);
     cmdCancel = &add<Button>("cmdCancel");
     cmdCancel->setCaption("Cancelar");
     cmdCancel->isCancel = true;
-    cmdCancel->move(2565, 1050, 1380, 390);
+    cmdCancel->move(2760, 1050, 1380, 390);
     int orden = 0;
     for (Control* c : std::initializer_list<Control*>{lblLabels[0], txtUsuario, lblLabels[1], txtPassword, cmdOK, cmdCancel})
         c->tabIndex = orden++;
-    move(1500, 1500, 4410, 2070);
+    move(1500, 1500, 4650, 2070);
 }
 
 void frmCapLogin::conecta() {

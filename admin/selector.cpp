@@ -48,15 +48,15 @@ void frmSelector::construye() {
     fraSelClave->move(240, 570, 3030, 1455);
     LblSelUsuario = &add<Label>("LblSelUsuario", -1, fraSelClave);
     LblSelUsuario->setCaption("Usuario");
-    LblSelUsuario->move(150, 405, 1020, 255);
+    LblSelUsuario->move(150, 405, 1140, 255);
     TxtSelUsuario = &add<TextBox>("TxtSelUsuario", -1, fraSelClave);
-    TxtSelUsuario->move(1200, 360, 1665, 315);
+    TxtSelUsuario->move(1320, 360, 1560, 315);
     LblSelContraseña = &add<Label>("LblSelContraseña", -1, fraSelClave);
     LblSelContraseña->setCaption("Contraseña");
-    LblSelContraseña->move(150, 885, 1020, 255);
+    LblSelContraseña->move(150, 885, 1140, 255);
     // Shown as typed: the person setting up writes it down for the user.
     TxtSelContraseña = &add<TextBox>("TxtSelContraseña", -1, fraSelClave);
-    TxtSelContraseña->move(1200, 840, 1665, 315);
+    TxtSelContraseña->move(1320, 840, 1560, 315);
 
     frmSelSistema = &add<Frame>("frmSelSistema");
     frmSelSistema->setCaption("Sistema Operativo");
