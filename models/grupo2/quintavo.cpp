@@ -410,37 +410,37 @@ void creaPanel(ZylForPri& w, forms::Frame& panel) {
                      const char* boton) {
         auto& f = w.add<Frame>(fra, -1, &panel);
         f.setCaption(cap);
-        f.move(izq, 540, 3420, 1680);
+        f.move(izq, 540, 3510, 1680);
         const std::string s(sufijo);
         auto& lc = w.add<Label>("ZylLab" + s + "C", idxContador, &f);
         lc.setCaption("Contador");
-        lc.move(120, 300, 2400, 300);
+        lc.move(90, 300, 2760, 300);
         auto& tc = w.add<TextBox>("ZylTex" + s + "C", -1, &f);
         tc.setMaxLength(3);
-        tc.move(2640, 270, 600, 315);
+        tc.move(2880, 270, 540, 315);
         auto& lnp = w.add<Label>("ZylLab" + s + "NP", -1, &f);
         lnp.setCaption("Número de llamadas permitidas");
-        lnp.move(120, 660, 2400, 300);
+        lnp.move(90, 660, 2760, 300);
         auto& tnp = w.add<TextBox>("ZylTex" + s + "NP", -1, &f);
         tnp.setMaxLength(3);
-        tnp.move(2640, 630, 600, 315);
+        tnp.move(2880, 630, 540, 315);
         auto& lt = w.add<Label>("ZylLab" + s + "T", -1, &f);
         lt.setCaption("Tiempo de duración");
-        lt.move(120, 1020, 2400, 300);
+        lt.move(90, 1020, 2760, 300);
         auto& tt = w.add<TextBox>("ZylTex" + s + "T", -1, &f);
         tt.setMaxLength(3);
-        tt.move(2640, 990, 600, 315);
+        tt.move(2880, 990, 540, 315);
         auto& b = w.add<Button>(boton, -1, &f);
         b.setCaption("Borrar Contador");
-        b.move(120, 1350, 1800, 270);
+        b.move(90, 1350, 1800, 270);
     };
-    grupo("ZylFraQuiSM", "Servicio Medido", "QuiSM", 120, 1, "ZylCmdQuiSMB");
-    grupo("ZylFraQuiLD", "Larga Distancia", "QuiLD", 3660, 0, "ZylCmdQuiLDB");
+    grupo("ZylFraQuiSM", "Servicio Medido", "QuiSM", 60, 1, "ZylCmdQuiSMB");
+    grupo("ZylFraQuiLD", "Larga Distancia", "QuiLD", 3630, 0, "ZylCmdQuiLDB");
 
     // Operation keys: element k is key number k + 1.
     auto& claves = w.add<Frame>("Frame1", -1, &panel);
     claves.setCaption("Claves de operación");
-    claves.move(120, 2340, 3420, 1680);
+    claves.move(60, 2340, 3510, 1680);
     const int etiquetas[] = {0, 5, 6, 7};
     for (int k = 1; k <= 4; ++k) {
         auto& l = w.add<Label>("ZylLabQuiClv", etiquetas[k - 1], &claves);
@@ -453,7 +453,7 @@ void creaPanel(ZylForPri& w, forms::Frame& panel) {
 
     auto& par = w.add<Frame>("ZylFraQuiPar", -1, &panel);
     par.setCaption("");
-    par.move(3660, 2340, 3420, 1680);
+    par.move(3630, 2340, 3510, 1680);
     auto& ldll = w.add<Label>("ZylLabQuiDLL", -1, &par);
     ldll.setCaption("Dígitos para llamada local");
     ldll.move(120, 330, 2400, 300);
@@ -468,7 +468,7 @@ void creaPanel(ZylForPri& w, forms::Frame& panel) {
 
     auto& tel = w.add<Frame>("ZylFraQuiNumTel", -1, &panel);
     tel.setCaption("Números de teléfono");
-    tel.move(120, 4140, 6960, 1260);
+    tel.move(60, 4140, 7080, 1260);
     const int etiquetasTel[] = {18, 17, 16, 15, 14};
     for (int i = 0; i < 5; ++i) {
         const int col = i / 3, fila = i % 3;
