@@ -192,6 +192,18 @@ TEST(SoftwareEditor, AMissingOrDamagedSoftwareRecordIsToldAndNothingIsWritten) {
     }
 }
 
+TEST(SoftwareEditor, NamesThatDoNotFitTheRecordAreToldAndTheStoredRecordStays) {
+    Editor e;
+    const std::string antes = zt::bytesDe(e.software());
+    e.w().ZylCmdCPConRec->userClick();
+    for (int i = 0; i < 20; ++i) e.w().ZylTexE[i]->userEdit(std::string(60, 'x'));
+    e.w().ZylCmdCPConGra->userClick();
+    EXPECT_EQ(zt::bytesDe(e.software()), antes);
+    EXPECT_NE(e.host().lastMessage().find("No se ha modificado nada"), std::string::npos);
+    EXPECT_TRUE(e.w().loaded());
+    EXPECT_EQ(e.p().ventanaSiExiste<admin::frmCapLogin>(), nullptr);
+}
+
 TEST(SoftwareEditor, UserListSkipsEmptyNamesKeepsDuplicatesAndShowsTheLastEntryOfAName) {
     Editor e;
     e.escribeUsuarios({{1, {"ana", "1", "primera", "01/01/2026"}},
