@@ -536,10 +536,10 @@ app::ModeloEquipo Modelo() {
             const int x = 120 + ((k - 1) % 2) * 1620, y = 330 + ((k - 1) / 2) * 480;
             auto& lab = w.add<Label>("ZylLabFenClv", k, w.ZylFraFenFraClv);
             lab.setCaption("Clave #0" + std::to_string(k + 1));
-            lab.move(x, y + 30, 840, 285);
+            lab.move(x, y + 30, 900, 285);
             auto& caja = w.add<TextBox>("ZylTexFenClv", k, w.ZylFraFenFraClv);
             caja.setMaxLength(5);
-            caja.move(x + 840, y, 660, 315);
+            caja.move(x + 900, y, 660, 315);
         }
     };
     m.cargaConf = CargaConfFenzo;

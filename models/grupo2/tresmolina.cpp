@@ -375,10 +375,10 @@ app::ModeloEquipo Modelo() {
             const int n = k + 2;
             auto& lab = w.add<Label>("ZylLblTreClv", k, &op);
             lab.setCaption(std::string("Clave #") + (n < 10 ? "0" : "") + std::to_string(n));
-            lab.move(x, y + 30, 870, 270);
+            lab.move(x, y + 30, 900, 270);
             auto& caja = w.add<TextBox>("ZylTxtTreClv", k, &op);
             caja.setMaxLength(5);
-            caja.move(x + 870, y, 660, 285);
+            caja.move(x + 900, y, 705, 285);
         }
     };
     m.cargaConf = CargaConfTresmolina;
