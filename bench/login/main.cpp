@@ -7,7 +7,7 @@
 //
 //   for i in $(seq 10); do build/bench/login/bench_login $(date +%s%N); done
 #include "zylma/admin/acceso.h"
-#include "zylma/app/arranque.h"
+#include "zylma/admin/arranque.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/qt/qt_host.h"
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
 #ifdef ZYLMA_HAS_MODELS
         zylma::models::RegistraModelos(p.modelos());
 #endif
-        zylma::app::Arranca(p);
+        zylma::admin::Arranca(p);
         auto& login = p.ventana<zylma::admin::ZylFrmLogin>();
         QApplication::processEvents();  // drawn
         const long long loginVisible = ahoraNs();

@@ -1,13 +1,13 @@
 // How the program starts: the first window it shows.
 #pragma once
 
-namespace zylma::app {
+namespace zylma::app { class Programa; }
 
-class Programa;
+namespace zylma::admin {
 
 // Shows the program's first window: the start-up form, which is the set-up wizard on the first
 // run and otherwise opens the login at once (the login leads through the port choice to the
 // main window).
-void Arranca(Programa& p);
+void Arranca(app::Programa& p);
 
-}  // namespace zylma::app
+}  // namespace zylma::admin
