@@ -427,10 +427,10 @@ void creaPanel(ZylForPri& w, forms::Frame& panel) {
     lib.move(120, 4980, 6960, 420);
     auto& borra = w.add<Button>("ZylCmdOmnBor", -1, &lib);
     borra.setCaption("Borrar Memorias");
-    borra.move(120, 60, 1680, 315);
+    borra.move(60, 60, 1500, 315);
     auto& libera = w.add<CheckBox>("ZylChkOmnLib", -1, &lib);
     libera.setCaption("Liberar la tabla de memorias de números telfónicos");
-    libera.move(1980, 75, 4860, 285);
+    libera.move(1620, 75, 5280, 285);
 }
 
 Disparador fila(const char* control, int indice, Gesto gesto, const char* numero, ValorDe valor) {
