@@ -22,6 +22,7 @@ namespace {
 constexpr std::size_t kLibera = 11;
 constexpr std::size_t kTiempoLibre = 17, kTiempoProhibido = 23, kTroncal = 29;
 constexpr std::size_t kClave = 34;
+constexpr std::size_t kLongitudDatos = 248;
 
 std::size_t memoria4(std::size_t k) { return 38 + 4 * k; }
 std::size_t memoria16(std::size_t k, std::size_t j) {
@@ -163,8 +164,19 @@ std::string omniveldaDefaultImage(const codec::ModeloTrama& m, int version) {
 ModelHooks omniveldaHooks() {
     ModelHooks h;
     h.defaultImage = omniveldaDefaultImage;
-    // Map positions 7-128 and 133-258, as the generic placement lays a two-block part out.
-    h.dataPartLength = 248;
+    // Map positions 7-128 and 133-258, as the generic placement lays a two-block part out. A
+    // strict device first judges what the part holds, then its length: 248 characters.
+    h.placeDataPart = [](std::string& image, const codec::ModeloTrama& m, std::string_view data, bool strict) {
+        std::string nueva = image;
+        Placement p = genericPlaceDataPart(nueva, m, data, strict);
+        if (p.stored && strict && data.size() != kLongitudDatos) {
+            p.stored = false;
+            p.message = "data part of " + std::to_string(data.size()) + " characters, expected " +
+                        std::to_string(kLongitudDatos);
+        }
+        if (p.stored) image = nueva;
+        return p;
+    };
     h.remoteCommand = omniveldaRemote;
     return h;
 }
