@@ -371,6 +371,21 @@ TEST_F(Omnivelda, ChecksumFailureNamesTheBlockOnceAndKeepsThePanel) {
     EXPECT_EQ(w().ZylTexResCla->text(), "1030");
 }
 
+TEST_F(Omnivelda, ReadOfAVersionWithoutItsRecordSaysSoAndStillShowsTheDevice) {
+    std::string mapa = mapaBueno();
+    mapa.replace(2, 2, "1F");  // firmware 31: no Omnivelda31 record in the folder
+    codec::RecalculaSumas(mapa, *codec::BuscaModelo("05"));
+    lee();
+    h->port->arrive(respuesta(mapa));
+    EXPECT_EQ(h->host.lastMessage(), "No existe archivo de configuración.");
+    EXPECT_EQ(h->host.messages.size(), 1u);
+    EXPECT_EQ(w().ZylTexResFirm->text(), "31");
+    EXPECT_EQ(w().ZylTexResCla->text(), "1030");
+    EXPECT_EQ(caja("ZylTxtOmnMe4", 3).text(), "505");
+    EXPECT_TRUE(w().panel("ZylFraOmn")->visible());
+    EXPECT_FALSE(w().TimerEC->timerEnabled());
+}
+
 TEST_F(Omnivelda, WriteSendsTheWholeDataPartAfterFrameOne) {
     w().ZylTexResFirm->setText("30");
     w().ZylTexResCla->setText("4321");
