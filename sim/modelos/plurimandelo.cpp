@@ -53,13 +53,32 @@ void putDigits(std::string& image, std::size_t at, std::string_view three) {
     }
 }
 
-// The data part: map positions 7 to 44 and a closing "f" (39 characters).
+// The data part: map positions 7 to 44 and a closing "f" (39 characters), just where the
+// generic placement puts it. Strict mode first asks what the frame itself refuses, then holds
+// the part to the Plurimandelo's own bytes; lenient mode stores what it can, as the generic
+// placement does, in the device's digit code.
 Placement place(std::string& image, const codec::ModeloTrama& m, std::string_view data, bool strict) {
+    if (!strict) {
+        Placement g = genericPlaceDataPart(image, m, data, false);
+        if (g.stored) {
+            for (std::size_t i = 0; i < 4; ++i)
+                if (image[kKey + i] == '0') image[kKey + i] = 'A';
+            for (std::size_t at : {kTrunk, kFree, kProhibited})
+                for (std::size_t i = 0; i < 3; ++i)
+                    if (image[at + 2 * i + 1] == '0') image[at + 2 * i + 1] = 'A';
+        }
+        return g;
+    }
+    {
+        std::string copy = image;
+        Placement g = genericPlaceDataPart(copy, m, data, true);
+        if (!g.stored) return g;
+    }
     Placement p;
     constexpr std::size_t kLength = 39;
     if (data.size() != kLength || data.back() != 'f') {
         p.message = "data part of " + std::to_string(data.size()) + " characters, expected 38 and \"f\"";
-        if (strict || data.size() < kLength - 1) return p;
+        return p;
     }
     std::string body(data.substr(0, kLength - 1));
     std::string next = image;
@@ -71,6 +90,10 @@ Placement place(std::string& image, const codec::ModeloTrama& m, std::string_vie
             return p;
         }
         next[kKey + i] = c == '0' ? 'A' : c;
+    }
+    if (body.substr(8, 2) != "00") {
+        p.message = "map positions 15-16 are \"" + body.substr(8, 2) + "\", not \"00\"";
+        return p;
     }
     next.replace(14, 2, "00");
     for (std::size_t at : {kTrunk, kFree, kProhibited}) {
@@ -89,13 +112,12 @@ Placement place(std::string& image, const codec::ModeloTrama& m, std::string_vie
     }
     for (std::size_t i = 0; i < 10; ++i) {
         const char c = body[kSwitches - 6 + i];
-        if (!((c >= '0' && c <= '7')) || (i == 8 && c != '0')) {
+        if (c < '0' || c > '7' || (i == 8 && c != '0')) {
             p.message = "switch nibble " + std::to_string(i + 1) + " is \"" + std::string(1, c) + "\"";
             return p;
         }
         next[kSwitches + i] = c;
     }
-    (void)m;
     image = next;
     p.stored = true;
     return p;

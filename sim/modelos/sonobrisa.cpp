@@ -4,6 +4,7 @@
 
 #include "zylma/codec/conversores.h"
 
+#include <algorithm>
 #include <string>
 
 namespace zylma::sim {
@@ -58,37 +59,43 @@ void writeChars(std::string& image, std::size_t at, std::string_view chars) {
     }
 }
 
-// The data part: map positions 11 to 40 and a closing "f" (31 characters).
+// The data part: map positions 11 to 40 and a closing "f" (31 characters). Strict mode refuses
+// a part of another length or a byte that cannot be there; lenient mode stores what it can, a
+// bad byte as "no digit" (a bad flag byte as all off).
 Placement place(std::string& image, const codec::ModeloTrama&, std::string_view data, bool strict) {
     Placement p;
     constexpr std::size_t kLength = 31;
     if (data.size() != kLength || data.back() != 'f') {
         p.message = "data part of " + std::to_string(data.size()) + " characters, expected 30 and \"f\"";
-        if (strict || data.size() < kLength - 1) return p;
+        if (strict) return p;
+        p.message += "; ";
     }
+    std::string_view body = data.substr(0, std::min(data.size(), kLength - 1));
     std::string next = image;
-    for (std::size_t i = 0; i < kLength - 1; i += 2) {
+    for (std::size_t i = 0; i + 1 < body.size(); i += 2) {
         const std::size_t at = kAut + i;
-        const char hi = data[i], lo = data[i + 1];
+        const char hi = body[i], lo = body[i + 1];
+        std::string stored;
         if (at == kFlags) {
             const bool hex = codec::DigitoHex(codec::ValorDigitoHex(hi))[0] == hi &&
                              codec::DigitoHex(codec::ValorDigitoHex(lo))[0] == lo;
-            if (!hex || (codec::ValorDigitoHex(hi) & 8) || (codec::ValorDigitoHex(lo) & 6)) {
-                p.message = "flag byte \"" + std::string(data.substr(i, 2)) + "\"";
+            if (hex && !(codec::ValorDigitoHex(hi) & 8) && !(codec::ValorDigitoHex(lo) & 6)) stored = {hi, lo};
+        } else {
+            const char code = digitCode(lo);
+            const bool onlyDigits = at >= kInterventions;
+            if (hi == '0' && code && (!onlyDigits || (lo >= '0' && lo <= '9'))) stored = {'0', code};
+        }
+        if (stored.empty()) {
+            const std::string what = "byte at map position " + std::to_string(at + 1) + " is \"" +
+                                     std::string(body.substr(i, 2)) + "\"";
+            if (strict) {
+                p.message = what;
                 return p;
             }
-            next[at] = hi;
-            next[at + 1] = lo;
-            continue;
+            p.message += what + ", stored as none; ";
+            stored = at == kFlags ? "00" : "0F";
         }
-        const char code = digitCode(lo);
-        const bool onlyDigits = at >= kInterventions;
-        if (hi != '0' || !code || (onlyDigits && !(lo >= '0' && lo <= '9'))) {
-            p.message = "byte at map position " + std::to_string(at + 1) + " is \"" + std::string(data.substr(i, 2)) + "\"";
-            return p;
-        }
-        next[at] = '0';
-        next[at + 1] = code;
+        next.replace(at, 2, stored);
     }
     image = next;
     p.stored = true;

@@ -366,11 +366,6 @@ TEST_F(Plurimandelo, TriggersSendTheirCommands) {
         const char* enviado;
     };
     const Case cases[] = {
-        {[&] {
-             servicio(2).setValue(1);
-             servicio(2).userPress(forms::MouseButton::Right);
-         },
-         "#58,4321,9"},
         {[&] { prefijo(8).userPress(forms::MouseButton::Right); }, "#49,4321,0"},
         {[&] {
              caja("ZylTexPluDurL").setText("30");
@@ -383,6 +378,11 @@ TEST_F(Plurimandelo, TriggersSendTheirCommands) {
          },
          "#23,4321,9,#,0"},
         {[&] { w().ZylChkRes[3]->userPress(forms::MouseButton::Right); }, "#53,4321,0"},
+        {[&] {
+             servicio(2).setValue(1);
+             servicio(2).userPress(forms::MouseButton::Right);
+         },
+         "#58,4321,9"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.enviado);
@@ -394,9 +394,16 @@ TEST_F(Plurimandelo, TriggersSendTheirCommands) {
         EXPECT_EQ(wire(), std::string("D") + c.enviado + "1P");
         EXPECT_EQ(p().NumeroComando, "0");
     }
-    // The index of a service command is not rewritten, so the same trigger builds the same
-    // command again.
-    EXPECT_EQ(p().IndiceComando, "8");
+    // The index of a service command is not rewritten into its code, so the same trigger
+    // values build the same command again.
+    EXPECT_EQ(p().IndiceComando, "2");
+    p().NumeroComando = "15";
+    p().ValorComando = "1";
+    wire().clear();
+    IniciaEnvio(p());
+    h->host.advance(5000);
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "D#58,4321,91P");
 }
 
 TEST_F(Plurimandelo, RefusedCommandSendsNothingNotEvenThePreviousOne) {
