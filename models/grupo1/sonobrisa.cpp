@@ -211,7 +211,11 @@ std::optional<std::string> ArmaComando(std::string_view numero, std::string_view
     const std::string k(clave);
     for (auto [n, d] : kDigitos)
         if (numero == n) return k + d + "f";
-    if (numero == "10") return std::string(claveAnterior) + "3" + k + "f";
+    if (numero == "10") {
+        // The device reads the old key by position: one of another length would shift the rest.
+        if (!formaConEstrella(claveAnterior)) return std::nullopt;
+        return std::string(claveAnterior) + "3" + k + "f";
+    }
     if (numero == "13") {
         if (!AutValido(aut)) return std::nullopt;
         return k + "2" + std::string(aut) + "f";

@@ -149,6 +149,9 @@ TEST(SonobrisaCodec, RemoteCommands) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(so::ArmaComando(c.numero, c.clave, "99*99", c.aut, c.digAler), c.cadena) << c.numero << " " << c.clave;
+    // The old key of a key change is read by position too.
+    EXPECT_EQ(so::ArmaComando("10", "56*78", "9*99", "", ""), std::nullopt);
+    EXPECT_EQ(so::ArmaComando("10", "56*78", "", "", ""), std::nullopt);
     EXPECT_EQ(so::Separa("12*347f"), "1,2,*,3,4,7,f");
     EXPECT_EQ(so::Separa(""), "");
 }
