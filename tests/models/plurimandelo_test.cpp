@@ -430,3 +430,18 @@ TEST_F(Plurimandelo, RefusedCommandSendsNothingNotEvenThePreviousOne) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Plurimandelo, ReadOfAVersionWithoutRecordStillShowsTheDevice) {
+    read();
+    // Version 0x1F (31): the folder holds only the record of version 30.
+    h->port->arrive(answer("031F090001" "1A3A" "00" "090B0A" "3010" "400001" "00030A" "0A0A05" + kRelleno));
+    EXPECT_EQ(h->host.lastMessage(), "No existe archivo de configuración.");
+    EXPECT_EQ(w().ZylTexResFirm->text(), "31");
+    EXPECT_EQ(caja("ZylTexPluCon").text(), "9*0");
+    EXPECT_TRUE(w().panel("ZylFraPlu")->visible());
+    EXPECT_FALSE(w().TimerEC->timerEnabled());
+}
+
+}  // namespace
