@@ -62,8 +62,17 @@ TEST_P(InstalaTodas, LeavesTheChosenModelTheSharedRecordsAndItsDiallerBuild) {
     std::string error;
     ASSERT_TRUE(admin::InstalaEquipo(k.app, c.modelo, c.sistema, error)) << error;
 
-    EXPECT_EQ(nombres(k.app),
-              (std::set<std::string>{"Imagenes", c.carpeta, "Utilerias", "QRXdll.dll", "Principal", "qaltro6.dll"}));
+    const auto carpetas = admin::archivos::carpetasDe(k.app);
+    EXPECT_EQ(std::set<std::string>(carpetas.begin(), carpetas.end()),
+              (std::set<std::string>{"Imagenes", c.carpeta, "Utilerias"}));
+    // The files beside the program stay as the kit brought them; the dialler build joins them.
+    std::set<std::string> archivos{"Principal", "qaltro6.dll", "QRXdll.dll"};
+    for (const std::string& f : admin::archivos::archivosDe(zylma::testing::kKitTree)) {
+        archivos.insert(f);
+        EXPECT_EQ(leeBytes(k.app + "/" + f), leeBytes(zylma::testing::kKitTree + "/" + f)) << f;
+    }
+    const auto enApp = admin::archivos::archivosDe(k.app);
+    EXPECT_EQ(std::set<std::string>(enApp.begin(), enApp.end()), archivos);
     EXPECT_EQ(estado(k.app + "/" + c.carpeta), estado(zylma::testing::kKitTree + "/" + c.carpeta));
     // The full caption's record, not the one of the model whose folder it shares.
     EXPECT_EQ(leeBytes(k.compartida() + "/Software.WCon"), leeBytes(k.kit(std::string(c.modelo) + ".Wcon")));
