@@ -330,6 +330,28 @@ TEST_F(Quintavo, DamagedImageChangesNothingAndTheWatchdogReportsIt) {
     EXPECT_EQ(quintavo::TroncalQuintavo, "");
 }
 
+TEST_F(Quintavo, ReadLoadsTheRecordOfTheDevicesVersion) {
+    std::string mapa = deviceMap();
+    mapa.replace(2, 2, "16");  // the version joins the file name as it stands
+    codec::RecalculaSumas(mapa, *codec::BuscaModelo("02"));
+    startRead();
+    h->port->arrive(codec::RecepcionDesdeMapa(mapa));
+    EXPECT_EQ(h->host.lastMessage(), "No existe archivo de configuración.");
+    // The device is shown all the same.
+    EXPECT_EQ(w().ZylTexResFirm->text(), "16");
+    EXPECT_EQ(w().ZylTexResCla->text(), "20406");
+    EXPECT_TRUE(w().panel("ZylFraQui")->visible());
+
+    records::Record conf = configuracion();
+    conf[5] = "Minutos LD";
+    folder.writeConfig("Quintavo", "16", conf);
+    h->host.messages.clear();
+    startRead();
+    h->port->arrive(codec::RecepcionDesdeMapa(mapa));
+    EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
+    EXPECT_EQ(w().findAs<forms::Label>("ZylLabQuiLDT")->caption(), "Minutos LD");
+}
+
 TEST_F(Quintavo, ReadWritesKeysAndMemoriesThroughTheirChecks) {
     std::string mapa = deviceMap();
     mapa.replace(144, 5, "A2345");             // a key that starts with 0
