@@ -107,7 +107,7 @@ void ZylForPri::construye() {
     ZylFraSvdClv->setCaption("Clave");
     ZylFraSvdClv->move(240, kPanelAlto - 1560, 3240, 1320);
     ZylFraSvdRes = &add<Frame>("ZylFraSvdRes", -1, svd);
-    ZylFraSvdRes->setCaption("Restricciones");
+    ZylFraSvdRes->setCaption("Restrictores");
     ZylFraSvdRes->move(3720, kPanelAlto - 1560, 3240, 1320);
 
     // Restriction area, to the right of the panels.

@@ -16,7 +16,6 @@ namespace zylma::models::quintavo {
 using namespace zylma::app;
 namespace codec = zylma::codec;
 
-std::string TroncalQuintavo;
 
 namespace {
 
@@ -262,7 +261,7 @@ Valores valoresDelPanel(Programa& p) {
     v.clave = w.ZylTexResCla->text();
     v.banderas = w.ZylTexBan->text();
     // Before any read the trunk bit has no image to come from: the box shows the configured one.
-    v.troncal = !TroncalQuintavo.empty() ? TroncalQuintavo.substr(0, 1) : (troncal(w).value() == 1 ? "1" : "0");
+    v.troncal = !p.TroncalQuintavo.empty() ? p.TroncalQuintavo.substr(0, 1) : (troncal(w).value() == 1 ? "1" : "0");
     v.digitosLocal = combo(w).text();
     for (std::size_t i = 0; i < kCampos_n; ++i)
         if (!esClave(kCampos[i])) v.campos[i] = caja(w, kCampos[i].control, kCampos[i].indice).text();
@@ -327,7 +326,7 @@ void LeeEquipoQuintavo(Programa& p) {
     if (l.modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
     const Valores& v = l.valores;
     w.ZylTexBan->setText(v.banderas);
-    TroncalQuintavo = v.troncal;
+    p.TroncalQuintavo = v.troncal;
     troncal(w).setValue(v.troncal == "1" ? 1 : 0);
     for (std::size_t i = 0; i < kCampos_n; ++i) {
         if (esClave(kCampos[i])) continue;

@@ -111,9 +111,6 @@ std::optional<std::string> ArmaComando(std::string_view numero, std::string_view
 // The option of a check-box command: "9" on, "0" off, nothing for any other state.
 std::optional<std::string> DigitoOpcion(std::string_view valor);
 
-// The switchboard-trunk bit of the last Quintavo image decoded in this run ("" before any).
-extern std::string TroncalQuintavo;
-
 // The unit as the main window's dispatch sees it.
 app::ModeloEquipo Modelo();
 

@@ -25,7 +25,6 @@ struct QuintavoE2E : ::testing::Test {
     std::unique_ptr<LiveProgram> prog;
 
     void SetUp() override {
-        models::quintavo::TroncalQuintavo.clear();
         folder.writeSoftware(AppFolder::softwareRecord());
         records::Record conf(57);
         conf[0] = "Troncal de conmutador";

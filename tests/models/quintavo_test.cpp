@@ -235,7 +235,6 @@ struct Quintavo : ::testing::Test {
     std::unique_ptr<ProgramHarness> h;
 
     void SetUp() override {
-        quintavo::TroncalQuintavo.clear();
         folder.writeSoftware(AppFolder::softwareRecord());
         folder.writeConfig("Quintavo", "15", configuracion());
         folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}});
@@ -300,7 +299,7 @@ TEST_F(Quintavo, ReadFillsThePanelOnlyWithTheWholeImage) {
     EXPECT_EQ(w().ZylTexResUs->text(), "Gardomelinta");
     EXPECT_EQ(w().ZylTexBan->text(), "101111");
     EXPECT_EQ(troncal().value(), 1);
-    EXPECT_EQ(quintavo::TroncalQuintavo, "1");
+    EXPECT_EQ(p().TroncalQuintavo, "1");
     EXPECT_EQ(caja("ZylTexQuiSMC").text(), "005");
     EXPECT_EQ(caja("ZylTexQuiLDC").text(), "012");
     // The permitted calls come from the device too, so a read and a write keep them.
@@ -327,7 +326,7 @@ TEST_F(Quintavo, DamagedImageChangesNothingAndTheWatchdogReportsIt) {
     EXPECT_TRUE(w().TimerEC->timerEnabled());
     h->host.advance(60000);
     EXPECT_EQ(h->host.lastMessage(), "Error de Comunicación");
-    EXPECT_EQ(quintavo::TroncalQuintavo, "");
+    EXPECT_EQ(p().TroncalQuintavo, "");
 }
 
 TEST_F(Quintavo, ReadLoadsTheRecordOfTheDevicesVersion) {
