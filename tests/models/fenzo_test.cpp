@@ -379,6 +379,17 @@ TEST_F(Fenzo, KalmoroReadHidesTheNewPartsAndTakesTheFirstKey) {
     EXPECT_TRUE(w().panel("ZylFraFen")->visible());
 }
 
+TEST_F(Fenzo, AReadOfAVersionWithoutItsRecordSaysSoAndStillShowsTheDevice) {
+    read(travesolinAnswer("19"));  // 25: no "Fenzo25.Wcon"
+    EXPECT_EQ(h->host.countMessages("No existe archivo de configuración."), 1);
+    EXPECT_EQ(w().ZylTexResFirm->text(), "25");
+    EXPECT_EQ(w().ZylTexResCla->text(), "10345");
+    EXPECT_EQ(box("ZylTexFenClv", 4).text(), "54321");
+    EXPECT_EQ(w().ZylLabFenTit->caption(), " Fenzo Travesolin");
+    EXPECT_TRUE(w().panel("ZylFraFen")->visible());
+    EXPECT_FALSE(w().TimerEC->timerEnabled());
+}
+
 TEST_F(Fenzo, WriteSendsTheDataPartAndReplaysAsWritten) {
     read(travesolinAnswer("1E"));
     EXPECT_EQ(box("ZylTexFenDurP").text(), "0115");
