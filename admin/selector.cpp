@@ -123,7 +123,8 @@ void MuestraSelector(Programa& p) {
 }
 
 void CargaSelector(Programa& p) {
-    frmSelector& w = *p.ventanaSiExiste<frmSelector>();
+    frmSelector* w = p.ventanaSiExiste<frmSelector>();
+    if (!w) return;  // only the form's own load comes here
     const std::string app = carpetaPrograma(p);
     // The telephony set-up program a Windows installation left in the drive root has no
     // counterpart here: the installer puts nothing outside the application folder, so there is
@@ -132,7 +133,7 @@ void CargaSelector(Programa& p) {
     // The kit's standard dialler build still in the shared folder: no installation yet.
     if (archivos::existeArchivo(records::sharedFolder(app) + "/KWMD.DLL")) return;
 
-    Retira(w);
+    Retira(*w);
     records::Record r;
     if (!app::LeeRegistro(p, records::pathSoftware(app), records::RegistroSoftware, r, "software",
                           ". El programa se cerrará.", vbCritical)) {
