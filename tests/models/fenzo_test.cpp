@@ -340,6 +340,14 @@ TEST_F(Fenzo, ReadFillsThePanelOnlyOnTheExactLengthWithBothChecksums) {
     EXPECT_EQ(p().EquipoActual, "Fenzo");
     EXPECT_EQ(fenzo::TroncalFenzo(p()), "1");
     EXPECT_TRUE(w().panel("ZylFraFen")->visible());
+
+    // A reception one character too long is never decoded, not even a stored one.
+    box("ZylTexFenCon").setText("9");
+    p().monitor().ZylTexMon[4]->setText(good + "0");
+    p().LecturaEnVivo = 0;
+    fenzo::LeeEquipoFenzo(p());
+    EXPECT_EQ(box("ZylTexFenCon").text(), "9");
+    EXPECT_EQ(p().LecturaEnVivo, 1);
 }
 
 TEST_F(Fenzo, AChecksumFailureChangesNothingAndLeavesTheWatchdogToReport) {
