@@ -124,7 +124,7 @@ struct Rechazo {
     void (*prepara)(CopiaKit&);
     const char* modelo;
     const char* sistema;
-    const char* dice;  // part of the reason given
+    const char* dice;  // words the reason must hold
 };
 
 class Rechaza : public ::testing::TestWithParam<Rechazo> {};
