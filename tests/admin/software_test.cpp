@@ -1,6 +1,7 @@
 // The software record and users editor: the flags between text, boxes and record, what a save
 // keeps and what it refuses, and the user table's keyed saves.
 #include "acceso_fixture.h"
+#include "zylma/admin/arranque.h"
 #include "zylma/admin/cap_login.h"
 #include "zylma/admin/configuracion.h"
 #include "zylma/admin/editores.h"
@@ -281,11 +282,14 @@ TEST(SoftwareEditor, RestoreChoosesTheSavedUserSoARoundTripKeepsField21) {
     EXPECT_EQ(e.leeSoftware()[21], "1");
 }
 
-TEST(SoftwareEditor, TheMainWindowsMenusOpenBothEditors) {
+TEST(SoftwareEditor, TheMainWindowsMenusOpenBothEditorsFromTheProgramsStart) {
     zt::Acceso a;
-    a.arranca();
-    admin::RegistraEditores(a.p());
+    a.folder.writeSoftware(zt::AppFolder::softwareRecord("Gardomelinta"));
+    a.h = std::make_unique<zt::ProgramHarness>(a.folder.path());
+    admin::Arranca(a.p());
+    ASSERT_TRUE(a.login().visible());
     a.teclea("Ingenieria", "Trufa");
+    ASSERT_NE(a.puerto(), nullptr);
     a.puerto()->ZylCmbNumPort->userSelect(0);
     app::ZylForPri& w = a.p().pri();
     w.ZylMnuConC->userChoose();
