@@ -303,19 +303,7 @@ std::optional<ComandoArmado> ArmaComando(const Comando& c) {
     return a;
 }
 
-// ---------------------------------------------------------------- module state
-
-namespace {
-// `TroncalFenzo` lives as long as the program: a window of its own that is never shown keeps
-// it, so every program (and every test) starts with it empty.
-class EstadoFenzo : public forms::Form {
-public:
-    explicit EstadoFenzo(Programa& p) : Form(p.host(), "EstadoFenzo") {}
-    std::string troncal;
-};
-}  // namespace
-
-std::string& TroncalFenzo(Programa& p) { return p.ventana<EstadoFenzo>().troncal; }
+std::string& TroncalFenzo(Programa& p) { return p.TroncalFenzo; }
 
 // ---------------------------------------------------------------- procedures
 

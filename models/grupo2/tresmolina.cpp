@@ -167,18 +167,7 @@ std::optional<ComandoArmado> ArmaComando(const Comando& c) {
     return a;
 }
 
-// ---------------------------------------------------------------- module state
-
-namespace {
-// `TroncalTresmolina` lives as long as the program, in a window of its own that is never shown.
-class EstadoTresmolina : public forms::Form {
-public:
-    explicit EstadoTresmolina(Programa& p) : Form(p.host(), "EstadoTresmolina") {}
-    std::string troncal;
-};
-}  // namespace
-
-std::string& TroncalTresmolina(Programa& p) { return p.ventana<EstadoTresmolina>().troncal; }
+std::string& TroncalTresmolina(Programa& p) { return p.TroncalTresmolina; }
 
 // ---------------------------------------------------------------- procedures
 

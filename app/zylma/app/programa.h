@@ -115,8 +115,9 @@ public:
     std::string EstadoCaptura = "Activado";
     int LecturaEnVivo = 1;
     std::string ClaveAnterior;
-    // The Quintavo's switchboard-trunk bit from its last image read in this run ("" before any).
-    std::string TroncalQuintavo;
+    // The switchboard-trunk bit of the last Quintavo, Fenzo and Tresmolina image read in this
+    // run ("" before any).
+    std::string TroncalQuintavo, TroncalFenzo, TroncalTresmolina;
     // The model code that came with the kept read, for "Ult.&Leído".
     std::string CodigoLectura;
     // What a replay puts in the reception box (the kept reception, or the recorded mask).
