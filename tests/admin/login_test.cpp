@@ -145,7 +145,9 @@ TEST(Login, EveryRoad) {
         // Nothing typed or stored ever reaches a message or the trace.
         for (const std::string& secreto : {std::string(c.clave), std::string("zylma2026"), std::string("Trufa")})
             for (const std::string& linea : host.trace)
-                if (!secreto.empty()) EXPECT_EQ(linea.find(secreto), std::string::npos) << linea;
+                if (!secreto.empty()) {
+                    EXPECT_EQ(linea.find(secreto), std::string::npos) << linea;
+                }
         EXPECT_TRUE(zt::snapshot(a.folder.path()) == antes) << "the application folder changed";
     }
 }

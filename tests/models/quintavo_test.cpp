@@ -453,7 +453,9 @@ TEST_F(Quintavo, TriggersSendTheirCommands) {
         wire().clear();
         h->host.popupChoices.push_back("mnuEnviar");
         c.gesto();
-        if (!c.imagen.empty()) EXPECT_EQ(p().ImagenEnvio, c.imagen);
+        if (!c.imagen.empty()) {
+            EXPECT_EQ(p().ImagenEnvio, c.imagen);
+        }
         h->host.advance(5000);
         acknowledgeAll();
         EXPECT_EQ(wire(), "D" + c.cadena + "1P");

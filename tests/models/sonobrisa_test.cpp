@@ -123,7 +123,9 @@ TEST(SonobrisaCodec, FieldsThatDoNotFitAreRefused) {
         SCOPED_TRACE(std::string(c.clave) + "|" + c.aut + "|" + c.digAler + "|" + c.numInter);
         auto img = so::ArmaImagen("0001", p, "12", "Gardomelinta");
         EXPECT_EQ(img.has_value(), c.acepta);
-        if (img) EXPECT_EQ(img->datos.size(), 31u);
+        if (img) {
+            EXPECT_EQ(img->datos.size(), 31u);
+        }
         EXPECT_EQ(so::ArmaImagenAjustada("0001", p, "12", "Gardomelinta").trama.size(), 135u);
     }
     so::Panel vacio = ejemplo();
