@@ -5,6 +5,7 @@
 #include "zylma/records/records.h"
 
 #include <filesystem>
+#include <fstream>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,8 @@ constexpr const char* kTemporal = "Tempo2";
 constexpr const char* kUtilerias = "Utilerias";
 constexpr const char* kImagenes = "Imagenes";
 constexpr const char* kLibreria = "QRXdll.dll";
+// Beside `anterior`: the folder had no library before the swap.
+constexpr const char* kSinLibreria = "sin-QRXdll.dll";
 // The shared files every installation keeps, by pattern, in this order.
 constexpr const char* kPatronesComunes[] = {"Equipo.*", "UltEnvio.*", "Comandos.*", "Usuarios.*"};
 
@@ -151,9 +154,16 @@ bool intercambia(const std::string& app, const std::string& nuevo, const std::st
         if (mismoNombre(c, kUtilerias)) continue;
         if (!cambio.mueve(nuevo + "/" + c, app + "/" + c, error)) return falla();
     }
-    if (archivos::existeArchivo(app + "/" + kLibreria) &&
-        !cambio.mueve(app + "/" + kLibreria, anterior + "/" + kLibreria, error))
-        return falla();
+    if (archivos::existeArchivo(app + "/" + kLibreria)) {
+        if (!cambio.mueve(app + "/" + kLibreria, anterior + "/" + kLibreria, error)) return falla();
+    } else {
+        // No build to put back: the mark tells an undo to take the new one away.
+        std::ofstream marca(std::filesystem::path(anterior).parent_path() / kSinLibreria);
+        if (!marca) {
+            error = "No se pudo escribir en " + anterior;
+            return falla();
+        }
+    }
     if (!cambio.mueve(nuevo + "/" + kLibreria, app + "/" + kLibreria, error)) return falla();
     for (const std::string& c : archivos::carpetasDe(app)) {
         if (!mismoNombre(c, kUtilerias)) continue;
@@ -185,6 +195,12 @@ bool InstalaEquipo(const std::string& appDado, const std::string& modelo, const 
     std::string app = appDado;
     while (!app.empty() && app.back() == '/') app.pop_back();
     error.clear();
+    // The originals an interrupted run left aside go back before the kit is judged; only then
+    // may a leftover be deleted.
+    if (!RecuperaInstalacion(app, error)) {
+        error = "No se pudo deshacer una instalación interrumpida: " + error + ". No se ha cambiado nada";
+        return false;
+    }
     if (!revisaKit(app, modelo, sistema, error)) {
         error += ". No se ha cambiado nada";
         return false;
@@ -212,10 +228,59 @@ bool InstalaEquipo(const std::string& appDado, const std::string& modelo, const 
         }
         return false;
     }
+    // The commit: once `anterior` has another name, an interrupted run is finished, not undone.
+    std::string e;
+    const std::string descartado = temporal + "/descartado";
+    if (prueba && !prueba(descartado)) e = "No se pudo mover " + anterior + " a " + descartado;
+    if (!e.empty() || !archivos::renombra(anterior, descartado, e)) {
+        // Not committed: the kit goes back whole rather than half of it staying aside.
+        std::string e2;
+        const bool vuelto = RecuperaInstalacion(app, e2);
+        error = e + (vuelto ? ". La carpeta del programa queda como estaba"
+                            : ". No se pudo dejar la carpeta como estaba: " + e2 + "; lo anterior está en " + anterior);
+        return false;
+    }
     // The kit's telephony set-up is a Windows program: the line layer here needs no set-up, so
     // nothing of it is copied or started.
-    std::string e;
     archivos::borraCarpeta(temporal, e);  // the old kit; one left behind is read by nothing
+    return true;
+}
+
+bool RecuperaInstalacion(const std::string& appDado, std::string& error) {
+    std::string app = appDado;
+    while (!app.empty() && app.back() == '/') app.pop_back();
+    if (app.empty()) return true;
+    const std::string temporal = app + "/" + kTemporal;
+    const std::string anterior = temporal + "/anterior";
+    if (!archivos::existeCarpeta(anterior)) return true;
+    // Everything in `anterior` is an original of the kit; an entry of the same name in the
+    // folder is the half-installed copy that took its place.
+    std::vector<std::string> nombres = archivos::carpetasDe(anterior);
+    for (const std::string& f : archivos::archivosDe(anterior)) nombres.push_back(f);
+    bool ok = true;
+    for (const std::string& n : nombres) {
+        const std::string aqui = app + "/" + n;
+        std::string e;
+        bool libre = true;
+        if (archivos::existeCarpeta(aqui))
+            libre = archivos::borraCarpeta(aqui, e);
+        else if (archivos::existeArchivo(aqui) && !files::deleteFile(files::resolvePath(aqui))) {
+            libre = false;
+            e = "No se pudo borrar " + aqui;
+        }
+        if (!libre || !archivos::renombra(anterior + "/" + n, aqui, e)) {
+            ok = false;
+            error += (error.empty() ? "" : "; ") + e;
+        }
+    }
+    if (ok && archivos::existeArchivo(temporal + "/" + kSinLibreria) && !archivos::existeArchivo(anterior + "/" + kLibreria) &&
+        archivos::existeArchivo(app + "/" + kLibreria) && !files::deleteFile(files::resolvePath(app + "/" + kLibreria))) {
+        ok = false;
+        error += (error.empty() ? "" : "; ") + std::string("No se pudo borrar ") + app + "/" + kLibreria;
+    }
+    if (!ok) return false;  // what is left stays in `anterior` for the next try
+    std::string e;
+    archivos::borraCarpeta(temporal, e);
     return true;
 }
 

@@ -130,6 +130,11 @@ void CargaSelector(Programa& p) {
     // counterpart here: the installer puts nothing outside the application folder, so there is
     // nothing to take away from the root either.
 
+    // An installation stopped in the middle puts the kit back first, so this start sees it.
+    std::string error;
+    if (!RecuperaInstalacion(app, error))
+        p.mensaje("Una instalación anterior quedó a medias y no se pudo deshacer: " + error + ".", vbCritical);
+
     // The kit's standard dialler build still in the shared folder: no installation yet.
     if (archivos::existeArchivo(records::sharedFolder(app) + "/KWMD.DLL")) return;
 

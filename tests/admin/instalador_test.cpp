@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <set>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 using namespace zylma;
@@ -185,6 +186,64 @@ TEST_P(FallaEnElCambio, PutsEverythingBack) {
 // The first rename, one in the middle, the library, and the last (the shared folder).
 INSTANTIATE_TEST_SUITE_P(Pasos, FallaEnElCambio,
                          ::testing::Values("Tempo2/anterior/Fenzo", "Tendro", "QRXdll.dll", "Utilerias"));
+
+// The commit itself may fail: the kit goes back whole.
+TEST(Instalador, ACommitThatFailsPutsTheKitBack) {
+    CopiaKit k;
+    const auto antes = estado(k.temporal.path());
+    std::string error;
+    EXPECT_FALSE(admin::InstalaEquipo(k.app, "Tendro", "Windows 98", error,
+                                      [&](const std::string& d) { return d != k.app + "/Tempo2/descartado"; }));
+    EXPECT_NE(error.find("queda como estaba"), std::string::npos) << error;
+    EXPECT_EQ(estado(k.temporal.path()), antes);
+}
+
+// A run stopped dead at any rename of the swap (the program killed: nothing after it runs) is
+// undone by the next start, and the kit is whole again.
+struct Interrumpida : std::runtime_error {
+    Interrumpida() : std::runtime_error("interrumpida") {}
+};
+class Interrupcion : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Interrupcion, TheNextStartPutsTheKitBack) {
+    CopiaKit k;
+    escribeBytes(k.app + "/QRXdll.dll", "build anterior");
+    const auto antes = estado(k.temporal.path());
+    const std::string destino = k.app + "/" + GetParam();
+    std::string error;
+    EXPECT_THROW(admin::InstalaEquipo(k.app, "Tendro", "Windows 98", error,
+                                      [&](const std::string& d) {
+                                          if (d == destino) throw Interrumpida();
+                                          return true;
+                                      }),
+                 Interrumpida);
+    EXPECT_NE(estado(k.temporal.path()), antes);
+    EXPECT_TRUE(admin::RecuperaInstalacion(k.app, error)) << error;
+    EXPECT_EQ(estado(k.temporal.path()), antes);
+    // Nothing left to undo: a second call changes nothing.
+    EXPECT_TRUE(admin::RecuperaInstalacion(k.app, error)) << error;
+    EXPECT_EQ(estado(k.temporal.path()), antes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pasos, Interrupcion,
+                         ::testing::Values("Tempo2/anterior/Sonobrisa", "Tendro", "QRXdll.dll",
+                                           "Tempo2/anterior/Utilerias", "Utilerias", "Tempo2/descartado"));
+
+TEST(Instalador, AnInterruptedRunIsUndoneBeforeTheNextInstallation) {
+    CopiaKit k;
+    std::string error;
+    EXPECT_THROW(admin::InstalaEquipo(k.app, "Tendro", "Windows 98", error,
+                                      [&](const std::string& d) {
+                                          if (d == k.app + "/Utilerias") throw Interrumpida();
+                                          return true;
+                                      }),
+                 Interrumpida);
+    ASSERT_TRUE(admin::InstalaEquipo(k.app, "Fenzo Kalmoro", "Windows 98", error)) << error;
+    const auto carpetas = admin::archivos::carpetasDe(k.app);
+    EXPECT_EQ(std::set<std::string>(carpetas.begin(), carpetas.end()),
+              (std::set<std::string>{"Imagenes", "Fenzo", "Utilerias"}));
+    EXPECT_EQ(leeBytes(k.compartida() + "/Software.WCon"), leeBytes(k.kit("Fenzo Kalmoro.Wcon")));
+}
 
 TEST(Instalador, ALinkOutOfTheFolderIsRemovedNotFollowed) {
     CopiaKit k;

@@ -3,6 +3,7 @@
 #include "acceso_fixture.h"
 #include "kit_fixture.h"
 #include "zylma/admin/cap_login.h"
+#include "zylma/admin/instalador.h"
 #include "zylma/admin/selector.h"
 
 #include <gtest/gtest.h>
@@ -216,6 +217,25 @@ TEST_F(Asistente, AFailedInstallationIsReportedAndTheWizardStays) {
     EXPECT_EQ(estado(k.temporal.path()), antes);  // no credentials written either
     EXPECT_TRUE(w().visible());
     EXPECT_EQ(i.login(), nullptr);
+}
+
+TEST_F(Asistente, AnInstallationStoppedMidwayIsUndoneAtTheNextStart) {
+    const auto antes = estado(k.temporal.path());
+    std::string error;
+    // Stopped dead with the old shared folder set aside and the new one not yet in place.
+    struct Corte {};
+    EXPECT_THROW(admin::InstalaEquipo(k.app, "Tendro", "Windows 98", error,
+                                      [&](const std::string& d) {
+                                          if (d == k.app + "/Utilerias") throw Corte();
+                                          return true;
+                                      }),
+                 Corte);
+    ASSERT_FALSE(fs::exists(k.app + "/Utilerias"));
+    Inicio otra;
+    otra.arranca(k.app);
+    EXPECT_TRUE(otra.selector()->visible());
+    EXPECT_TRUE(otra.host().messages.empty()) << otra.host().lastMessage();
+    EXPECT_EQ(estado(k.temporal.path()), antes);
 }
 
 TEST_F(Asistente, ClosingTheWizardEndsTheProgram) {

@@ -26,13 +26,23 @@ std::string LibreriaParaSistema(const std::string& sistema);
 // is an ordinary one.
 //
 // All or nothing: the kit is checked first, the new folders are built in `app`/Tempo2 and
-// swapped in by renames, and a failure puts back what was swapped. False, with the reason in
-// `error`, when the folder was left as it was.
+// swapped in by renames, and a failure puts back what was swapped; a run that was stopped dead
+// is undone by RecuperaInstalacion (the start-up form calls it on every start). False, with the
+// reason in `error`, when the folder was left as it was (or, when even that failed, where the
+// originals lie).
 bool InstalaEquipo(const std::string& app, const std::string& modelo, const std::string& sistema,
                    std::string& error);
 
-// The same, with `prueba` asked before each rename of the swap (given the target path); false
-// makes that rename fail, so tests reach every step a real failure could stop at.
+// Undoes an installation that was stopped in the middle of its swap (the program killed, the
+// machine switched off): the kit's originals set aside in `app`/Tempo2 go back in place of the
+// half-installed copies, so the folder is the kit again and the wizard comes back. Nothing to do
+// when no swap was left open. False, with the reason, when something could not be put back (it
+// stays set aside for the next try).
+bool RecuperaInstalacion(const std::string& app, std::string& error);
+
+// The same, with `prueba` asked before each rename of the swap and before the commit (given the
+// target path); false makes that rename fail, so tests reach every step a real failure could
+// stop at.
 using PruebaMovimiento = std::function<bool(const std::string& destino)>;
 bool InstalaEquipo(const std::string& app, const std::string& modelo, const std::string& sistema,
                    std::string& error, const PruebaMovimiento& prueba);
