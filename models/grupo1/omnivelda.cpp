@@ -5,6 +5,7 @@
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "comun.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/files/files.h"
@@ -49,12 +50,6 @@ bool soloDe(std::string_view t, std::string_view admitidos) {
 char en(std::string_view mapa, std::size_t posicion) {
     std::string_view c = codec::Posiciones(mapa, posicion, posicion);
     return c.empty() ? '\0' : c[0];
-}
-
-// A header field fitted to its width as the frame's header is, so both carry the same code.
-std::string ajusta(std::string_view campo, std::size_t ancho) {
-    if (campo.size() >= ancho) return std::string(campo.substr(0, ancho));
-    return std::string(ancho - campo.size(), '0') + std::string(campo);
 }
 
 }  // namespace
@@ -116,7 +111,7 @@ std::string NibblesBanderas(std::string_view banderas) {
 std::optional<Imagen> ArmaImagen(std::string_view modificador, const Valores& v, std::string_view firmware,
                                  std::string_view clase) {
     Imagen img;
-    const std::string mod = ajusta(modificador, 4);
+    const std::string mod = Ajusta(modificador, 4);
     img.datos = mod + "2" + NibblesBanderas(v.banderas) + "00";
     for (std::size_t i = 0; i < kCampos; ++i) {
         auto campo = CodificaCampo(kTabla[i], v.campos[i]);
@@ -166,11 +161,7 @@ Lectura Decodifica(std::string_view mapa) {
     return l;
 }
 
-std::string OpcionCasilla(std::string_view valor) {
-    if (valor == "1") return "9";
-    if (valor == "0") return "0";
-    return "";
-}
+std::string OpcionCasilla(std::string_view valor) { return models::OpcionCasilla(valor).value_or(""); }
 
 Comando ArmaComando(std::string_view numero, std::string_view valor, std::string_view indice,
                     std::string_view clave, std::string_view claveAnterior, std::string_view separador,
@@ -241,19 +232,10 @@ Comando ArmaComando(std::string_view numero, std::string_view valor, std::string
 
 void CargaConfOmnivelda(Programa& p) {
     ZylForPri& w = p.pri();
-    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, kNombre, p.VersionEquipo);
-    if (!files::fileExists(p.RutaArchivo)) {
-        // Without the record there is nothing to load: the panel keeps what it showed.
-        p.mensaje("No existe archivo de configuración.");
-        return;
-    }
     records::Record r;
-    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return;
+    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
     auto texto = [&w](const char* nombre) { return w.findAs<forms::TextBox>(nombre); };
     auto etiqueta = [&w](const char* nombre) { return w.find(nombre); };
-    w.ZylTexResCla->setText(r[43]);
-    w.ZylTexBan->setText(r[55]);
-    for (int k = 0; k < 6; ++k) w.ZylChkRes[k]->setCaption(r[45 + k]);
     auto* libera = w.findAs<forms::CheckBox>("ZylChkOmnLib");
     libera->setCaption(r[3]);
     if (r[23] == "1") libera->setValue(forms::CheckBox::Checked);
@@ -270,11 +252,7 @@ void CargaConfOmnivelda(Programa& p) {
         w.findAs<forms::TextBox>("ZylTxtOmnMe4", static_cast<int>(k))->setText("");
     for (std::size_t k = 0; k < kMemorias16; ++k)
         w.findAs<forms::TextBox>("ZylTxtOmnMe16", static_cast<int>(k))->setText("");
-    MuestraRestricciones(p);
-    AplicaVisibilidadRestricciones(p);
-    PreparaPaneles(p);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexResCla->setMaxLength(4);
+    MuestraConfiguracion(p, kPanel, 4);
 }
 
 void LeeEquipoOmnivelda(Programa& p) {
@@ -298,10 +276,7 @@ void LeeEquipoOmnivelda(Programa& p) {
     p.VersionEquipo = l.version;
     CargaConfOmnivelda(p);
     forms::Frame* panel = w.panel(kPanel);
-    panel->setVisible(false);
-    w.ZylTexResFirm->setText(p.VersionEquipo);
-    if (l.usuarioGardomelinta) w.ZylTexResUs->setText(std::string(codec::kTextoGardomelinta));
-    if (l.modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
+    MuestraCabeceraLectura(p, kPanel, l.usuarioGardomelinta, l.modificadorGardomelinta);
     w.ZylTexResCla->setText(l.campos[kCampoClave]);
     if (l.libera)
         w.findAs<forms::CheckBox>("ZylChkOmnLib")
@@ -330,7 +305,7 @@ bool PreparaEnvioOmnivelda(Programa& p) {
         if (auto* caja = w.findAs<forms::TextBox>(std::string(kTabla[i].control), kTabla[i].indice))
             v.campos[i] = caja->text();
     v.banderas = w.ZylTexBan->text();
-    const std::string clase = w.caption().size() > 11 ? w.caption().substr(11) : std::string();
+    const std::string clase = claseInstalacion(w);
     auto img = ArmaImagen(p.CodigoModificador, v, w.ZylTexResFirm->text(), clase);
     if (!img) {
         // A field that cannot stand in the layout: a write sends nothing ("Error en Captura");
@@ -341,10 +316,7 @@ bool PreparaEnvioOmnivelda(Programa& p) {
         p.monitor().ZylTexMon[2]->setText("");
         return true;
     }
-    p.ImagenEnvio = img->datos;
-    p.TramaEnvio = img->trama;
-    p.MascaraEnvio = img->mascara;
-    p.monitor().ZylTexMon[2]->setText(p.TramaEnvio);
+    RegistraEnvio(p, img->datos, img->trama, img->mascara);
     return true;
 }
 

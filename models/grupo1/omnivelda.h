@@ -3,6 +3,7 @@
 // and ten sixteen-digit memories.
 #pragma once
 
+#include "comun.h"
 #include "zylma/app/modelos.h"
 
 #include <array>
@@ -32,7 +33,8 @@ inline constexpr std::size_t kLongitudDatos = 248;
 inline constexpr std::size_t kDatosBloque1 = 122;  // data characters in block 1
 
 // Map position (from 1) of data character i (from 1).
-constexpr std::size_t PosicionMapa(std::size_t i) { return i <= kDatosBloque1 ? 6 + i : 10 + i; }
+static_assert(kDatosBloque1 == kDatosPrimerBloque);
+constexpr std::size_t PosicionMapa(std::size_t i) { return PosicionDatos(i); }
 
 enum class Forma {
     Tiempo,      // three decimal digits, one per byte in its low nibble

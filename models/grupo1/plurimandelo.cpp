@@ -5,6 +5,7 @@
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "comun.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/files/files.h"
@@ -30,13 +31,6 @@ bool todosDigitos(std::string_view t) {
     for (char c : t)
         if (!esDigito(c)) return false;
     return true;
-}
-
-// Cut or padded with "0" in front, as the frame's header fields are, so a short modifier code
-// cannot move the data behind it.
-std::string ajusta(std::string_view campo, std::size_t ancho) {
-    if (campo.size() >= ancho) return std::string(campo.substr(0, ancho));
-    return std::string(ancho - campo.size(), '0') + std::string(campo);
 }
 
 void ponBit(Panel& panel, const Bit& b, bool on) {
@@ -73,7 +67,7 @@ std::string digitosCampo(Campo campo, std::string_view texto, bool ajustar) {
             tres += c;
         }
     } else if (!ajustar || DuracionValida(texto)) {
-        tres = ajusta(texto, kDigitosCampo);
+        tres = Ajusta(texto, kDigitosCampo);
     } else {
         tres = std::string(kDigitosCampo, 'F');
     }
@@ -113,7 +107,7 @@ Imagen arma(std::string_view modificador, const Panel& panel, std::string_view f
             bool ajustar) {
     const std::string datos = cuerpo(panel.clave, panel, ajustar);
     Imagen img;
-    img.datos = ajusta(modificador, 4) + datos + "f";
+    img.datos = Ajusta(modificador, 4) + datos + "f";
     codec::EncabezadoEnvio cab{"03", codec::ByteVersion(firmware), codec::CodigoTipoUsuario(clase),
                                std::string(modificador)};
     img.trama = codec::ArmaTramaEnvio(1, cab, datos);
@@ -135,11 +129,6 @@ std::string digitoConmutador(char c) {
 
 // The last element of a box's command: ticked "9", clear "0"; a greyed box has no option the
 // device takes.
-std::optional<std::string> opcionCasilla(std::string_view valor) {
-    if (valor == "1") return std::string("9");
-    if (valor == "0") return std::string("0");
-    return std::nullopt;
-}
 
 std::optional<int> indiceEn(std::string_view indice, int cuantos) {
     if (indice.empty() || indice.size() > 2 || !todosDigitos(indice)) return std::nullopt;
@@ -148,12 +137,6 @@ std::optional<int> indiceEn(std::string_view indice, int cuantos) {
     return i;
 }
 
-std::string claseInstalacion(ZylForPri& w) { return w.caption().size() > 11 ? w.caption().substr(11) : std::string(); }
-
-template <class T>
-T* control(ZylForPri& w, const char* nombre, int indice = -1) {
-    return w.findAs<T>(nombre, indice);
-}
 
 }  // namespace
 
@@ -238,7 +221,7 @@ std::optional<std::string> ArmaComando(std::string_view numero, std::string_view
     if (numero == "10") return "#20" + sep + std::string(claveAnterior) + sep + k;
     for (auto [n, codigo] : kGenerales) {
         if (numero != n) continue;
-        const auto v = opcionCasilla(valor);
+        const auto v = OpcionCasilla(valor);
         if (!v) return std::nullopt;
         return std::string(codigo) + sep + k + sep + *v;
     }
@@ -255,7 +238,7 @@ std::optional<std::string> ArmaComando(std::string_view numero, std::string_view
         return s;
     }
     if (numero == "14" || numero == "15") {
-        const auto v = opcionCasilla(valor);
+        const auto v = OpcionCasilla(valor);
         if (!v) return std::nullopt;
         std::string codigo;
         if (numero == "14") {
@@ -290,29 +273,13 @@ Panel panelDesde(ZylForPri& w) {
     return panel;
 }
 
-// A default from the record: "1" ticks, "0" clears, any other value leaves the box as it was.
-void estadoDesde(forms::CheckBox& c, const std::string& campo) {
-    long v = 0;
-    if (!enteroDeTexto(campo, v)) return;
-    if (v == 1) c.setValue(1);
-    else if (v == 0) c.setValue(0);
-}
 
 }  // namespace
 
 void CargaConfPlurimandelo(Programa& p) {
     ZylForPri& w = p.pri();
-    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, kNombre, p.VersionEquipo);
-    if (!files::fileExists(p.RutaArchivo)) {
-        // Without the record there is nothing to load: the panel keeps what it showed.
-        p.mensaje("No existe archivo de configuración.");
-        return;
-    }
     records::Record r;
-    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return;
-    w.ZylTexResCla->setText(r[43]);
-    w.ZylTexBan->setText(r[55]);
-    for (int k = 0; k < 6; ++k) w.ZylChkRes[static_cast<std::size_t>(k)]->setCaption(r[45 + k]);
+    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
     control<forms::Label>(w, "ZylLabPluDurP")->setCaption(r[0]);
     control<forms::TextBox>(w, "ZylTexPluDurP")->setText(r[20]);
     control<forms::Label>(w, "ZylLabPluDurL")->setCaption(r[1]);
@@ -329,11 +296,7 @@ void CargaConfPlurimandelo(Programa& p) {
         c->setCaption(r[static_cast<std::size_t>(12 + i)]);
         estadoDesde(*c, r[static_cast<std::size_t>(32 + i)]);
     }
-    MuestraRestricciones(p);
-    AplicaVisibilidadRestricciones(p);
-    PreparaPaneles(p);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexResCla->setMaxLength(4);
+    MuestraConfiguracion(p, kPanel, 4);
 }
 
 void LeeEquipoPlurimandelo(Programa& p) {
@@ -348,10 +311,7 @@ void LeeEquipoPlurimandelo(Programa& p) {
     const Lectura l = Decodifica(mapa);
     p.VersionEquipo = l.version;
     CargaConfPlurimandelo(p);
-    w.panel(kPanel)->setVisible(false);
-    w.ZylTexResFirm->setText(p.VersionEquipo);
-    if (l.usuarioGardomelinta) w.ZylTexResUs->setText(std::string(codec::kTextoGardomelinta));
-    if (l.modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
+    MuestraCabeceraLectura(p, kPanel, l.usuarioGardomelinta, l.modificadorGardomelinta);
     w.ZylTexResCla->setText(l.panel.clave);
     w.ZylTexBan->setText(l.panel.banderas);
     w.panel(kPanel)->setVisible(true);
@@ -382,10 +342,7 @@ bool PreparaEnvioPlurimandelo(Programa& p) {
         img = ArmaImagenAjustada(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase);
         img->datos.clear();
     }
-    p.ImagenEnvio = img->datos;
-    p.TramaEnvio = img->trama;
-    p.MascaraEnvio = img->mascara;
-    p.monitor().ZylTexMon[2]->setText(p.TramaEnvio);
+    RegistraEnvio(p, img->datos, img->trama, img->mascara);
     return true;
 }
 
@@ -395,7 +352,7 @@ bool ArmaComandoPlurimandelo(Programa& p) {
                           n == "14" || n == "15";
     if (conValor) {
         // The value digit takes the data part's place, as the device's remote programming has it.
-        const auto v = opcionCasilla(p.ValorComando);
+        const auto v = OpcionCasilla(p.ValorComando);
         p.ImagenEnvio = (n == "11" || n == "12" || n == "13") ? p.ValorComando : v.value_or(p.ValorComando);
     }
     auto cmd = ArmaComando(n, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior,

@@ -5,6 +5,7 @@
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "comun.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/files/files.h"
@@ -38,11 +39,6 @@ std::string_view sinBlancos(std::string_view t) {
     return t;
 }
 
-std::string ajusta(std::string_view campo, std::size_t ancho, char relleno = '0') {
-    if (campo.size() >= ancho) return std::string(campo.substr(0, ancho));
-    return std::string(ancho - campo.size(), relleno) + std::string(campo);
-}
-
 // A field's characters as they go into its bytes: the key and the Aut code as typed, the alert
 // digit as typed or the device's "no digit" "F", the interventions with leading zeros.
 std::string caracteresCampo(Campo campo, const Panel& panel, bool ajustar) {
@@ -63,7 +59,7 @@ std::string caracteresCampo(Campo campo, const Panel& panel, bool ajustar) {
     }
     case Campo::NumInter:
         if (ajustar && !NumInterValido(panel.numInter)) return "000";
-        return ajusta(panel.numInter, 3);
+        return Ajusta(panel.numInter, 3);
     }
     return "";
 }
@@ -84,7 +80,7 @@ Imagen arma(std::string_view modificador, const Panel& panel, std::string_view f
     Imagen img;
     img.datos = cuerpo(panel, ajustar) + "f";
     // Never sent: shown and recorded. No checksum; the tail is the device's own.
-    img.trama = "04" + codec::ByteVersion(firmware) + codec::CodigoTipoUsuario(clase) + ajusta(modificador, 4) +
+    img.trama = "04" + codec::ByteVersion(firmware) + codec::CodigoTipoUsuario(clase) + Ajusta(modificador, 4) +
                 img.datos + kCola;
     img.mascara = codec::ArmaMascara(trama().longitud);
     return img;
@@ -121,12 +117,6 @@ std::string digito(char c) {
     return esDigito(d[0]) ? d : std::string();
 }
 
-std::string claseInstalacion(ZylForPri& w) { return w.caption().size() > 11 ? w.caption().substr(11) : std::string(); }
-
-template <class T>
-T* control(ZylForPri& w, const char* nombre) {
-    return w.findAs<T>(nombre);
-}
 
 }  // namespace
 
@@ -253,29 +243,13 @@ Panel panelDesde(ZylForPri& w) {
     return panel;
 }
 
-// A default from the record: "1" ticks, "0" clears, any other value leaves the box as it was.
-void estadoDesde(forms::CheckBox& c, const std::string& campo) {
-    long v = 0;
-    if (!enteroDeTexto(campo, v)) return;
-    if (v == 1) c.setValue(1);
-    else if (v == 0) c.setValue(0);
-}
 
 }  // namespace
 
 void CargaConfSonobrisa(Programa& p) {
     ZylForPri& w = p.pri();
-    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, kNombre, p.VersionEquipo);
-    if (!files::fileExists(p.RutaArchivo)) {
-        // Without the record there is nothing to load: the panel keeps what it showed.
-        p.mensaje("No existe archivo de configuración.");
-        return;
-    }
     records::Record r;
-    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return;
-    w.ZylTexResCla->setText(r[43]);
-    w.ZylTexBan->setText(r[55]);
-    for (std::size_t k = 0; k < 9; ++k) w.ZylChkRes[k]->setCaption(r[45 + k]);
+    if (!AbreConfiguracion(p, kNombre, 9, r)) return;
     control<forms::TextBox>(w, "ZylTxtSonAut")->setText(r[20]);
     control<forms::Label>(w, "ZyllblSonAut")->setCaption(r[0]);
     control<forms::TextBox>(w, "ZylTxtSonDigAler")->setText(r[21]);
@@ -286,11 +260,7 @@ void CargaConfSonobrisa(Programa& p) {
     auto* bloqueo = control<forms::CheckBox>(w, "ZylChkSonBlqGrb");
     bloqueo->setCaption(r[3]);
     estadoDesde(*bloqueo, r[23]);
-    MuestraRestricciones(p);
-    AplicaVisibilidadRestricciones(p);
-    PreparaPaneles(p);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexResCla->setMaxLength(5);
+    MuestraConfiguracion(p, kPanel, 5);
 }
 
 void LeeEquipoSonobrisa(Programa& p) {
@@ -301,10 +271,7 @@ void LeeEquipoSonobrisa(Programa& p) {
     const Lectura l = Decodifica(p.MapaLectura);
     p.VersionEquipo = l.version;
     CargaConfSonobrisa(p);
-    w.panel(kPanel)->setVisible(false);
-    w.ZylTexResFirm->setText(p.VersionEquipo);
-    if (l.usuarioGardomelinta) w.ZylTexResUs->setText(std::string(codec::kTextoGardomelinta));
-    if (l.modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
+    MuestraCabeceraLectura(p, kPanel, l.usuarioGardomelinta, l.modificadorGardomelinta);
     w.ZylTexResCla->setText(l.panel.clave);
     w.ZylTexBan->setText(l.panel.banderas);
     control<forms::CheckBox>(w, "ZylChkSonTono")->setValue(l.panel.tono ? 1 : 0);
@@ -312,10 +279,7 @@ void LeeEquipoSonobrisa(Programa& p) {
     control<forms::TextBox>(w, "ZylTxtSonAut")->setText(l.panel.aut);
     control<forms::TextBox>(w, "ZylTexSonNumInter")->setText(l.panel.numInter);
     control<forms::TextBox>(w, "ZylTxtSonDigAler")->setText(l.panel.digAler);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexEst->setText("Zylma");
-    p.EquipoActual = p.ListaModelos[1];
-    p.LecturaEnVivo = 1;
+    CierraLectura(p, kPanel, 1);
 }
 
 bool PreparaEnvioSonobrisa(Programa& p) {
@@ -332,10 +296,7 @@ bool PreparaEnvioSonobrisa(Programa& p) {
         img = ArmaImagenAjustada(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase);
         img->datos.clear();
     }
-    p.ImagenEnvio = img->datos;
-    p.TramaEnvio = img->trama;
-    p.MascaraEnvio = img->mascara;
-    p.monitor().ZylTexMon[2]->setText(p.TramaEnvio);
+    RegistraEnvio(p, img->datos, img->trama, img->mascara);
     return true;
 }
 

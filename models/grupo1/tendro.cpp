@@ -5,6 +5,7 @@
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "comun.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/files/files.h"
@@ -85,11 +86,7 @@ Lectura Decodifica(std::string_view mapa) {
     return l;
 }
 
-std::string DigitoOpcion(std::string_view valor) {
-    if (valor == "1") return "9";
-    if (valor == "0") return "0";
-    return "";
-}
+std::string DigitoOpcion(std::string_view valor) { return OpcionCasilla(valor).value_or(""); }
 
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view clave,
                                        std::string_view claveAnterior, std::string_view separador) {
@@ -107,23 +104,9 @@ std::optional<std::string> ArmaComando(std::string_view numero, std::string_view
 // ---------------------------------------------------------------- procedures
 
 void CargaConfTendro(Programa& p) {
-    ZylForPri& w = p.pri();
-    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, kNombre, p.VersionEquipo);
-    if (!files::fileExists(p.RutaArchivo)) {
-        // Without the record there is nothing to load: the panel keeps what it showed.
-        p.mensaje("No existe archivo de configuración.");
-        return;
-    }
     records::Record r;
-    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return;
-    w.ZylTexResCla->setText(r[43]);
-    w.ZylTexBan->setText(r[55]);
-    for (int k = 0; k < 6; ++k) w.ZylChkRes[k]->setCaption(r[45 + k]);
-    MuestraRestricciones(p);
-    AplicaVisibilidadRestricciones(p);
-    PreparaPaneles(p);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexResCla->setMaxLength(4);
+    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
+    MuestraConfiguracion(p, kPanel, 4);
 }
 
 void LeeEquipoTendro(Programa& p) {
@@ -138,16 +121,10 @@ void LeeEquipoTendro(Programa& p) {
     const Lectura l = Decodifica(mapa);
     p.VersionEquipo = l.version;
     CargaConfTendro(p);
-    w.panel(kPanel)->setVisible(false);
-    w.ZylTexResFirm->setText(p.VersionEquipo);
-    if (l.usuarioGardomelinta) w.ZylTexResUs->setText(std::string(codec::kTextoGardomelinta));
-    if (l.modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
+    MuestraCabeceraLectura(p, kPanel, l.usuarioGardomelinta, l.modificadorGardomelinta);
     w.ZylTexResCla->setText(l.clave);
     w.ZylTexBan->setText(l.banderas);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexEst->setText("Zylma");
-    p.EquipoActual = p.ListaModelos[2];
-    p.LecturaEnVivo = 1;
+    CierraLectura(p, kPanel, 2);
 }
 
 bool PreparaEnvioTendro(Programa& p) {
@@ -157,7 +134,7 @@ bool PreparaEnvioTendro(Programa& p) {
     // The key state: only a key the device takes is "Activado"; an empty one keeps the state
     // only where no write depends on it (the write below refuses it anyway).
     p.EstadoCaptura = ClaveValida(clave) ? "Activado" : "DesActivado";
-    const std::string clase = w.caption().size() > 11 ? w.caption().substr(11) : std::string();
+    const std::string clase = claseInstalacion(w);
     auto img = ArmaImagen(p.CodigoModificador, clave, w.ZylTexBan->text(), w.ZylTexResFirm->text(), clase);
     if (!img) {
         // Nothing may go out, but the refused write is still recorded as the last transmission:
@@ -168,10 +145,7 @@ bool PreparaEnvioTendro(Programa& p) {
         img = armaImagen(p.CodigoModificador, ajustada, w.ZylTexBan->text(), w.ZylTexResFirm->text(), clase);
         img->datos.clear();
     }
-    p.ImagenEnvio = img->datos;
-    p.TramaEnvio = img->trama;
-    p.MascaraEnvio = img->mascara;
-    p.monitor().ZylTexMon[2]->setText(p.TramaEnvio);
+    RegistraEnvio(p, img->datos, img->trama, img->mascara);
     return true;
 }
 

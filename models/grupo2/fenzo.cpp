@@ -5,6 +5,7 @@
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "comun.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/files/files.h"
@@ -27,10 +28,7 @@ bool esDigito(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-std::string ModificadorCuatro(std::string_view m) {
-    if (m.size() >= 4) return std::string(m.substr(0, 4));
-    return std::string(4 - m.size(), '0') + std::string(m);
-}
+std::string ModificadorCuatro(std::string_view m) { return Ajusta(m, 4); }
 
 std::string DigitosDeCampo(std::string_view campo, std::size_t n) {
     return codec::DigitosAMarcacion(campo.substr(0, std::min(n, campo.size())));
@@ -42,7 +40,8 @@ std::string DatosDesdeMapa(std::string_view mapa) {
     return std::string(codec::Posiciones(mapa, 7, 128)) + std::string(codec::Posiciones(mapa, 133, 260));
 }
 
-std::size_t PosicionMapa(std::size_t i) { return i <= kDatosEnBloque1 ? i + 6 : i + 10; }
+static_assert(kDatosEnBloque1 == kDatosPrimerBloque);
+std::size_t PosicionMapa(std::size_t i) { return PosicionDatos(i); }
 
 std::size_t Ancho(Dato d) {
     switch (d) {
@@ -119,17 +118,7 @@ bool DigitosValidos(std::string_view texto, std::size_t maximo) {
     return true;
 }
 
-std::string RellenaF(std::string_view texto, std::size_t n) {
-    std::string out(texto.substr(0, std::min(n, texto.size())));
-    out.resize(n, 'F');
-    return out;
-}
-
-std::optional<std::string> OpcionEstado(std::string_view valor) {
-    if (valor == "1") return std::string("9");
-    if (valor == "0") return std::string("0");
-    return std::nullopt;
-}
+std::optional<std::string> OpcionEstado(std::string_view valor) { return OpcionCasilla(valor); }
 
 std::optional<std::string> OpcionTexto(std::string_view valor) {
     if (!DigitosValidos(valor, valor.size())) return std::nullopt;
@@ -309,54 +298,20 @@ std::string& TroncalFenzo(Programa& p) { return p.TroncalFenzo; }
 
 namespace {
 
-forms::TextBox* texto(ZylForPri& w, const char* nombre, int indice = -1) {
-    return w.findAs<forms::TextBox>(nombre, indice);
-}
-
-void ponTexto(ZylForPri& w, const char* nombre, const std::string& t, int indice = -1) {
-    if (forms::TextBox* b = texto(w, nombre, indice)) b->setText(t);
-}
-
-std::string leeTexto(ZylForPri& w, const char* nombre, int indice = -1) {
-    forms::TextBox* b = texto(w, nombre, indice);
-    return b ? b->text() : std::string();
-}
-
-void ponCaption(ZylForPri& w, const char* nombre, const std::string& t) {
-    if (forms::Control* c = w.find(nombre)) c->setCaption(t);
-}
-
 }  // namespace
 
 void CargaConfFenzo(Programa& p) {
     ZylForPri& w = p.pri();
-    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, kNombre, p.VersionEquipo);
-    if (!files::fileExists(p.RutaArchivo)) {
-        // Without the record there is nothing to load: the panel keeps what it showed.
-        p.mensaje("No existe archivo de configuración.");
-        return;
-    }
     records::Record r;
-    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return;
-    w.ZylTexResCla->setText(r[43]);
-    w.ZylTexBan->setText(r[55]);
-    for (int k = 0; k < 6; ++k) w.ZylChkRes[static_cast<std::size_t>(k)]->setCaption(r[45 + k]);
+    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
     w.ZylChkFenResC->setCaption(r[0]);
-    // Any other number, or no number at all, leaves the box as it was.
-    if (long v = 0; enteroDeTexto(r[20], v)) {
-        if (v == 1) w.ZylChkFenResC->setValue(1);
-        else if (v == 0) w.ZylChkFenResC->setValue(0);
-    }
+    estadoDesde(*w.ZylChkFenResC, r[20]);
     ponCaption(w, "ZylLabFenDurP", r[3]);
     ponTexto(w, "ZylTexFenDurP", r[23]);
     ponCaption(w, "ZylFraFenFraNumTel", r[5]);
     ponCaption(w, "ZylLabFenLimSerMed", r[6]);
     ponTexto(w, "ZylTexFenLimSerMed", r[26]);
-    MuestraRestricciones(p);
-    AplicaVisibilidadRestricciones(p);
-    PreparaPaneles(p);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexResCla->setMaxLength(5);
+    MuestraConfiguracion(p, kPanel, 5);
 }
 
 void LeeEquipoFenzo(Programa& p) {
@@ -374,10 +329,7 @@ void LeeEquipoFenzo(Programa& p) {
     p.VersionEquipo = l.version;
     w.ZylLabFenTit->setCaption(l.travesolin ? " Fenzo Travesolin" : " Fenzo Kalmoro");
     CargaConfFenzo(p);
-    w.panel(kPanel)->setVisible(false);
-    w.ZylTexResFirm->setText(p.VersionEquipo);
-    if (l.usuarioGardomelinta) w.ZylTexResUs->setText(std::string(codec::kTextoGardomelinta));
-    if (l.modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
+    MuestraCabeceraLectura(p, kPanel, l.usuarioGardomelinta, l.modificadorGardomelinta);
     w.ZylTexBan->setText(l.banderas);
     TroncalFenzo(p) = l.troncal ? "1" : "0";
     w.ZylChkFenResC->setValue(l.troncal ? 1 : 0);
@@ -415,7 +367,7 @@ Panel panelDe(Programa& p) {
     for (int k = 1; k <= 4; ++k) d.claves[static_cast<std::size_t>(k - 1)] = leeTexto(w, "ZylTexFenClv", k);
     d.version = p.VersionEquipo;
     d.firmware = w.ZylTexResFirm->text();
-    d.clase = w.caption().size() > 11 ? w.caption().substr(11) : std::string();
+    d.clase = claseInstalacion(w);
     return d;
 }
 }  // namespace

@@ -7,6 +7,7 @@
 // its unit builds on the pieces declared here.
 #pragma once
 
+#include "comun.h"
 #include "zylma/app/modelos.h"
 
 #include <array>
@@ -87,7 +88,7 @@ std::string ModificadorCuatro(std::string_view m);
 // The dial text of the first `n` device digits of a field ("A" 0, "B" "*", "C" "#", "F" none).
 std::string DigitosDeCampo(std::string_view campo, std::size_t n);
 // `n` characters of a text, "F" where it is shorter.
-std::string RellenaF(std::string_view texto, std::size_t n);
+using models::RellenaF;
 
 // Writes each field of `tabla` into `datos` from the values `valor(campo)` gives.
 // Fields are fitted to their widths, so nothing can move.

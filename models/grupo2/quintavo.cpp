@@ -6,6 +6,7 @@
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "comun.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/files/files.h"
@@ -37,13 +38,6 @@ std::string tresDigitos(std::string_view t) {
     return std::string("0") + d[0] + "0" + d[1] + "0" + d[2];
 }
 
-// Characters as typed, "F" where the text is shorter, cut at the width.
-std::string rellenaF(std::string_view t, std::size_t ancho) {
-    std::string d(t.substr(0, std::min(t.size(), ancho)));
-    d.resize(ancho, 'F');
-    return d;
-}
-
 // The flag nibble of a data character from the flag text and the trunk bit.
 char nibble(std::size_t pos, std::string_view banderas, std::string_view troncal) {
     int v = 0;
@@ -61,16 +55,10 @@ char nibble(std::size_t pos, std::string_view banderas, std::string_view troncal
     return codec::DigitoHex(v)[0];
 }
 
-std::string ajustaModificador(std::string_view m) {
-    std::string s(m.size() > 4 ? m.substr(0, 4) : m);
-    s.insert(0, 4 - s.size(), '0');
-    return s;
-}
-
 // The data part with every field at its width. The key and the digits of a local call are
 // taken as given; the callers decide whether they are fit to go out.
 std::string datos(const Valores& v, std::string_view clave, std::string_view local) {
-    std::string d = ajustaModificador(v.modificador) + std::string(clave) + "F";
+    std::string d = Ajusta(v.modificador, 4) + std::string(clave) + "F";
     d += nibble(kPosNibbleC, v.banderas, v.troncal);
     d += nibble(kPosNibbleB, v.banderas, v.troncal);
     d += "0";
@@ -83,8 +71,8 @@ std::string datos(const Valores& v, std::string_view clave, std::string_view loc
         const std::string_view t = esClave(c) ? clave : std::string_view(v.campos[i]);
         switch (c.codigo) {
         case Codigo::Tres: d += tresDigitos(t); break;
-        case Codigo::Memoria: d += rellenaF(t, 16); break;
-        case Codigo::ClaveF: d += rellenaF(t, 5) + "F"; break;
+        case Codigo::Memoria: d += RellenaF(t, 16); break;
+        case Codigo::ClaveF: d += RellenaF(t, 5) + "F"; break;
         }
     }
     return d + "f";
@@ -126,7 +114,8 @@ std::string_view campoMapa(std::string_view mapa, std::size_t inicio, std::size_
 
 // ---------------------------------------------------------------- codec
 
-std::size_t PosicionMapa(std::size_t i) { return i <= kFinBloque1 ? i + 6 : i + 10; }
+static_assert(kFinBloque1 == kDatosPrimerBloque);
+std::size_t PosicionMapa(std::size_t i) { return PosicionDatos(i); }
 
 bool ClaveValida(std::string_view clave) {
     if (clave.size() != 5 || clave[0] == '0') return false;
@@ -187,11 +176,7 @@ Lectura Decodifica(std::string_view mapa) {
     return l;
 }
 
-std::optional<std::string> DigitoOpcion(std::string_view valor) {
-    if (valor == "1") return "9";
-    if (valor == "0") return "0";
-    return std::nullopt;
-}
+std::optional<std::string> DigitoOpcion(std::string_view valor) { return OpcionCasilla(valor); }
 
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view clave,
                                        std::string_view indice, std::string_view claveAnterior,
@@ -272,23 +257,10 @@ Valores valoresDelPanel(Programa& p) {
 
 void CargaConfQuintavo(Programa& p) {
     ZylForPri& w = p.pri();
-    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, kNombre, p.VersionEquipo);
-    if (!files::fileExists(p.RutaArchivo)) {
-        // Without the record there is nothing to load: the panel keeps what it showed.
-        p.mensaje("No existe archivo de configuración.");
-        return;
-    }
     records::Record r;
-    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return;
-    w.ZylTexResCla->setText(r[43]);
-    w.ZylTexBan->setText(r[55]);
-    for (int k = 0; k < 6; ++k) w.ZylChkRes[k]->setCaption(r[45 + k]);
+    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
     troncal(w).setCaption(r[0]);
-    long n = 0;
-    if (enteroDeTexto(r[20], n)) {
-        if (n == 1) troncal(w).setValue(1);
-        else if (n == 0) troncal(w).setValue(0);
-    }
+    estadoDesde(troncal(w), r[20]);
     seleccionaDigitos(w, r[21]);
     etiqueta(w, "ZylLabQuiSMNP").setCaption(r[2]);
     caja(w, "ZylTexQuiSMNP").setText(r[22]);
@@ -300,11 +272,7 @@ void CargaConfQuintavo(Programa& p) {
     caja(w, "ZylTexQuiLDT").setText(r[25]);
     caja(w, "ZylTexQuiSMC").setText(r[26]);
     caja(w, "ZylTexQuiLDC").setText(r[27]);
-    MuestraRestricciones(p);
-    AplicaVisibilidadRestricciones(p);
-    PreparaPaneles(p);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexResCla->setMaxLength(5);
+    MuestraConfiguracion(p, kPanel, 5);
 }
 
 void LeeEquipoQuintavo(Programa& p) {
@@ -320,10 +288,7 @@ void LeeEquipoQuintavo(Programa& p) {
     const Lectura l = Decodifica(mapa);
     p.VersionEquipo = l.version;
     CargaConfQuintavo(p);
-    w.panel(kPanel)->setVisible(false);
-    w.ZylTexResFirm->setText(p.VersionEquipo);
-    if (l.usuarioGardomelinta) w.ZylTexResUs->setText(std::string(codec::kTextoGardomelinta));
-    if (l.modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
+    MuestraCabeceraLectura(p, kPanel, l.usuarioGardomelinta, l.modificadorGardomelinta);
     const Valores& v = l.valores;
     w.ZylTexBan->setText(v.banderas);
     p.TroncalQuintavo = v.troncal;
@@ -348,7 +313,7 @@ bool PreparaEnvioQuintavo(Programa& p) {
     ZylForPri& w = p.pri();
     p.ImagenEnvio.clear();
     const Valores v = valoresDelPanel(p);
-    const std::string clase = w.caption().size() > 11 ? w.caption().substr(11) : std::string();
+    const std::string clase = claseInstalacion(w);
     // Only a key the device takes, and a local-call digit it knows, let the write go out.
     auto img = ArmaImagen(v, w.ZylTexResFirm->text(), clase);
     p.EstadoCaptura = img ? "Activado" : "DesActivado";
@@ -357,10 +322,7 @@ bool PreparaEnvioQuintavo(Programa& p) {
         img = ArmaImagenAjustada(v, w.ZylTexResFirm->text(), clase);
         img->datos.clear();
     }
-    p.ImagenEnvio = img->datos;
-    p.TramaEnvio = img->trama;
-    p.MascaraEnvio = img->mascara;
-    p.monitor().ZylTexMon[2]->setText(p.TramaEnvio);
+    RegistraEnvio(p, img->datos, img->trama, img->mascara);
     return true;
 }
 

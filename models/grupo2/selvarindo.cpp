@@ -6,6 +6,7 @@
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "comun.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/files/files.h"
@@ -165,25 +166,12 @@ void interruptorDesde(forms::CheckBox& c, const std::string& campo) {
 
 void CargaConfSelvarindo(Programa& p) {
     ZylForPri& w = p.pri();
-    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, kNombre, p.VersionEquipo);
-    if (!files::fileExists(p.RutaArchivo)) {
-        // Without the record there is nothing to load: the panel keeps what it showed.
-        p.mensaje("No existe archivo de configuración.");
-        return;
-    }
     records::Record r;
-    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return;
-    w.ZylTexResCla->setText(r[43]);
-    w.ZylTexBan->setText(r[55]);
-    for (int k = 0; k < 6; ++k) w.ZylChkRes[k]->setCaption(r[45 + k]);
+    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
     interruptorDesde(elimina1(w), r[20]);
     claveSalida(w).setText(r[21]);
     interruptorDesde(bloquea9(w), r[22]);
-    MuestraRestricciones(p);
-    AplicaVisibilidadRestricciones(p);
-    PreparaPaneles(p);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexResCla->setMaxLength(4);
+    MuestraConfiguracion(p, kPanel, 4);
 }
 
 void LeeEquipoSelvarindo(Programa& p) {

@@ -5,6 +5,7 @@
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "comun.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/files/files.h"
@@ -173,51 +174,24 @@ std::string& TroncalTresmolina(Programa& p) { return p.TroncalTresmolina; }
 
 namespace {
 
-forms::TextBox* texto(ZylForPri& w, const char* nombre, int indice = -1) {
-    return w.findAs<forms::TextBox>(nombre, indice);
-}
-void ponTexto(ZylForPri& w, const char* nombre, const std::string& t, int indice = -1) {
-    if (forms::TextBox* b = texto(w, nombre, indice)) b->setText(t);
-}
-std::string leeTexto(ZylForPri& w, const char* nombre, int indice = -1) {
-    forms::TextBox* b = texto(w, nombre, indice);
-    return b ? b->text() : std::string();
-}
 forms::CheckBox* troncalBox(ZylForPri& w) { return w.findAs<forms::CheckBox>("ZylChkTreCom", 1); }
 
 }  // namespace
 
 void CargaConfTresmolina(Programa& p) {
     ZylForPri& w = p.pri();
-    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, kCarpeta, p.VersionEquipo);
-    if (!files::fileExists(p.RutaArchivo)) {
-        // Without the record there is nothing to load: the panel keeps what it showed.
-        p.mensaje("No existe archivo de configuración.");
-        return;
-    }
     records::Record r;
-    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return;
-    w.ZylTexResCla->setText(r[43]);
-    w.ZylTexBan->setText(r[55]);
-    for (int k = 0; k < 6; ++k) w.ZylChkRes[static_cast<std::size_t>(k)]->setCaption(r[45 + k]);
+    if (!AbreConfiguracion(p, kCarpeta, 6, r)) return;
     if (forms::CheckBox* t = troncalBox(w)) {
         t->setCaption(r[0]);
-        // Any other number, or no number at all, leaves the box as it was.
-        if (long v = 0; enteroDeTexto(r[20], v)) {
-            if (v == 1) t->setValue(1);
-            else if (v == 0) t->setValue(0);
-        }
+        estadoDesde(*t, r[20]);
     }
-    if (forms::Control* c = w.find("ZylLabTreDurP")) c->setCaption(r[3]);
+    ponCaption(w, "ZylLabTreDurP", r[3]);
     ponTexto(w, "ZylTxtTreDurP", r[23]);
-    if (forms::Control* c = w.find("ZylLabTreDurL")) c->setCaption(r[6]);
+    ponCaption(w, "ZylLabTreDurL", r[6]);
     ponTexto(w, "ZylTexTreDurL", r[26]);
     ponTexto(w, "ZylTxtTreCon", r[27]);
-    MuestraRestricciones(p);
-    AplicaVisibilidadRestricciones(p);
-    PreparaPaneles(p);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexResCla->setMaxLength(5);
+    MuestraConfiguracion(p, kPanel, 5);
 }
 
 void LeeEquipoTresmolina(Programa& p) {
@@ -234,10 +208,7 @@ void LeeEquipoTresmolina(Programa& p) {
     const Lectura l = tresmolina::Decodifica(mapa);
     p.VersionEquipo = l.version;
     CargaConfTresmolina(p);
-    w.panel(kPanel)->setVisible(false);
-    w.ZylTexResFirm->setText(p.VersionEquipo);
-    if (l.usuarioGardomelinta) w.ZylTexResUs->setText(std::string(codec::kTextoGardomelinta));
-    if (l.modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
+    MuestraCabeceraLectura(p, kPanel, l.usuarioGardomelinta, l.modificadorGardomelinta);
     w.ZylTexBan->setText(l.banderas);
     TroncalTresmolina(p) = l.troncal ? "1" : "0";
     if (forms::CheckBox* t = troncalBox(w)) t->setValue(l.troncal ? 1 : 0);
@@ -273,7 +244,7 @@ bool PreparaEnvioTresmolina(Programa& p) {
     for (int i = 0; i < 4; ++i) d.memorias[static_cast<std::size_t>(i)] = leeTexto(w, "ZylTexTreNumTel", i);
     for (int k = 0; k < 24; ++k) d.claves[static_cast<std::size_t>(k)] = leeTexto(w, "ZylTxtTreClv", k);
     d.firmware = w.ZylTexResFirm->text();
-    d.clase = w.caption().size() > 11 ? w.caption().substr(11) : std::string();
+    d.clase = claseInstalacion(w);
     // The panel has no field checks: whatever does not fit its place refuses the write.
     p.EstadoCaptura = tresmolina::Rechazo(d).empty() ? "Activado" : "DesActivado";
     const Imagen img = tresmolina::ArmaImagen(d);

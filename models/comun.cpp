@@ -1,0 +1,101 @@
+#include "comun.h"
+
+#include "zylma/app/enlace.h"
+#include "zylma/app/monitor.h"
+#include "zylma/codec/conversores.h"
+#include "zylma/codec/imagen.h"
+#include "zylma/files/files.h"
+
+namespace zylma::models {
+
+using namespace zylma::app;
+
+forms::TextBox* texto(ZylForPri& w, const char* nombre, int indice) { return w.findAs<forms::TextBox>(nombre, indice); }
+
+void ponTexto(ZylForPri& w, const char* nombre, const std::string& t, int indice) {
+    if (forms::TextBox* b = texto(w, nombre, indice)) b->setText(t);
+}
+
+std::string leeTexto(ZylForPri& w, const char* nombre, int indice) {
+    forms::TextBox* b = texto(w, nombre, indice);
+    return b ? b->text() : std::string();
+}
+
+void ponCaption(ZylForPri& w, const char* nombre, const std::string& t) {
+    if (forms::Control* c = w.find(nombre)) c->setCaption(t);
+}
+
+std::string claseInstalacion(ZylForPri& w) { return w.caption().size() > 11 ? w.caption().substr(11) : std::string(); }
+
+void estadoDesde(forms::CheckBox& c, const std::string& campo) {
+    long v = 0;
+    if (!enteroDeTexto(campo, v)) return;
+    if (v == 1) c.setValue(1);
+    else if (v == 0) c.setValue(0);
+}
+
+std::string Ajusta(std::string_view campo, std::size_t ancho) {
+    if (campo.size() >= ancho) return std::string(campo.substr(0, ancho));
+    return std::string(ancho - campo.size(), '0') + std::string(campo);
+}
+
+std::string RellenaF(std::string_view texto, std::size_t n) {
+    std::string out(texto.substr(0, std::min(n, texto.size())));
+    out.resize(n, 'F');
+    return out;
+}
+
+std::optional<std::string> OpcionCasilla(std::string_view valor) {
+    if (valor == "1") return std::string("9");
+    if (valor == "0") return std::string("0");
+    return std::nullopt;
+}
+
+bool AbreConfiguracion(Programa& p, std::string_view carpeta, std::size_t restricciones, records::Record& r) {
+    ZylForPri& w = p.pri();
+    p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, std::string(carpeta), p.VersionEquipo);
+    if (!files::fileExists(p.RutaArchivo)) {
+        // Without the record there is nothing to load: the panel keeps what it showed.
+        p.mensaje("No existe archivo de configuración.");
+        return false;
+    }
+    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return false;
+    w.ZylTexResCla->setText(r[43]);
+    w.ZylTexBan->setText(r[55]);
+    for (std::size_t k = 0; k < restricciones && k < w.ZylChkRes.size(); ++k) w.ZylChkRes[k]->setCaption(r[45 + k]);
+    return true;
+}
+
+void MuestraConfiguracion(Programa& p, const char* panel, int largoClave) {
+    ZylForPri& w = p.pri();
+    MuestraRestricciones(p);
+    AplicaVisibilidadRestricciones(p);
+    PreparaPaneles(p);
+    w.panel(panel)->setVisible(true);
+    w.ZylTexResCla->setMaxLength(largoClave);
+}
+
+void MuestraCabeceraLectura(Programa& p, const char* panel, bool usuarioGardomelinta, bool modificadorGardomelinta) {
+    ZylForPri& w = p.pri();
+    w.panel(panel)->setVisible(false);
+    w.ZylTexResFirm->setText(p.VersionEquipo);
+    if (usuarioGardomelinta) w.ZylTexResUs->setText(std::string(codec::kTextoGardomelinta));
+    if (modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
+}
+
+void CierraLectura(Programa& p, const char* panel, std::size_t modelo) {
+    ZylForPri& w = p.pri();
+    w.panel(panel)->setVisible(true);
+    w.ZylTexEst->setText("Zylma");
+    p.EquipoActual = p.ListaModelos[modelo];
+    p.LecturaEnVivo = 1;
+}
+
+void RegistraEnvio(Programa& p, const std::string& datos, const std::string& trama, const std::string& mascara) {
+    p.ImagenEnvio = datos;
+    p.TramaEnvio = trama;
+    p.MascaraEnvio = mascara;
+    p.monitor().ZylTexMon[2]->setText(p.TramaEnvio);
+}
+
+}  // namespace zylma::models

@@ -1,0 +1,79 @@
+// What every model unit does the same way: the configuration record's common fields, the
+// panel's first showing, the header of a read, the record of a write, control look-ups and the
+// fitting of a field to its width. Each unit keeps its own layout and rules.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "zylma/app/programa.h"
+#include "zylma/app/zyl_for_pri.h"
+#include "zylma/forms/control.h"
+#include "zylma/records/records.h"
+
+namespace zylma::models {
+
+// ---------------------------------------------------------------- controls
+
+template <class T>
+T* control(app::ZylForPri& w, const char* nombre, int indice = -1) {
+    return w.findAs<T>(nombre, indice);
+}
+
+forms::TextBox* texto(app::ZylForPri& w, const char* nombre, int indice = -1);
+// A control the panel does not have is passed over: the value has nowhere to go.
+void ponTexto(app::ZylForPri& w, const char* nombre, const std::string& t, int indice = -1);
+std::string leeTexto(app::ZylForPri& w, const char* nombre, int indice = -1);
+void ponCaption(app::ZylForPri& w, const char* nombre, const std::string& t);
+
+// The installation class, from the main window's caption after its eleventh character.
+std::string claseInstalacion(app::ZylForPri& w);
+
+// A default from the record: "1" ticks, "0" clears, any other value leaves the box as it was.
+void estadoDesde(forms::CheckBox& c, const std::string& campo);
+
+// ---------------------------------------------------------------- fields
+
+// Cut or padded with "0" in front, as the frame's header fields are, so a short value cannot
+// move the data behind it.
+std::string Ajusta(std::string_view campo, std::size_t ancho);
+
+// Characters as typed, "F" (no digit) where the text is shorter, cut at the width.
+std::string RellenaF(std::string_view texto, std::size_t n);
+
+// The last element of a box's command: ticked "9", clear "0"; a greyed box has no option the
+// device takes.
+std::optional<std::string> OpcionCasilla(std::string_view valor);
+
+// Data characters of a two-block image: block 1 holds this many, after the 6-character header;
+// block 2 follows the first block's checksum and its own header.
+inline constexpr std::size_t kDatosPrimerBloque = 122;
+constexpr std::size_t PosicionDatos(std::size_t i) { return i <= kDatosPrimerBloque ? i + 6 : i + 10; }
+
+// ---------------------------------------------------------------- procedures
+
+// Finds and reads the configuration record of the model's folder for the device's version, and
+// loads the key, the flag text and the captions of the first `restricciones` restriction boxes.
+// False, with the user told, when there is no record or it cannot be read: the panel keeps
+// what it showed.
+bool AbreConfiguracion(app::Programa& p, std::string_view carpeta, std::size_t restricciones, records::Record& r);
+
+// The configured panel shown: restrictions, their visibility, the panels, then the model's own
+// with its key box limited to `largoClave` characters.
+void MuestraConfiguracion(app::Programa& p, const char* panel, int largoClave);
+
+// What every read shows first: the panel hidden while it fills, the firmware, and the
+// Gardomelinta marks of user type and modifier.
+void MuestraCabeceraLectura(app::Programa& p, const char* panel, bool usuarioGardomelinta,
+                            bool modificadorGardomelinta);
+
+// The end of a read: the panel shown again, the status text, the model the program now talks
+// to (its place in ListaModelos) and the next read a live one.
+void CierraLectura(app::Programa& p, const char* panel, std::size_t modelo);
+
+// A built write recorded as the last transmission and shown in the monitor.
+void RegistraEnvio(app::Programa& p, const std::string& datos, const std::string& trama, const std::string& mascara);
+
+}  // namespace zylma::models
