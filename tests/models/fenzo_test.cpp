@@ -1,6 +1,6 @@
 // The Fenzo (both variants): its layout pinned by golden vectors, and the read, write and command
 // paths through the main window against a recording port.
-#include "fixture.h"
+#include "modelos_fixture.h"
 #include "grupo2/fenzo.h"
 #include "zylma/app/barra.h"
 #include "zylma/app/monitor.h"
@@ -15,6 +15,7 @@ using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
 using zylma::testing::ProgramHarness;
+using zylma::testing::ModeloFixture;
 
 namespace {
 
@@ -238,7 +239,7 @@ TEST(FenzoCodec, RemoteCommands) {
 // ---- through the main window ----
 
 records::Record fenzoConfig(const std::string& version) {
-    records::Record conf(57);
+    records::Record conf = zylma::testing::ConfiguracionComun("101111000", "12345");
     conf[0] = "Troncal de conmutador";
     conf[3] = "Tiempo de duración para llamadas prohibidas";
     conf[5] = "Números de teléfono " + version;
@@ -246,52 +247,17 @@ records::Record fenzoConfig(const std::string& version) {
     conf[20] = "1";
     conf[23] = "005";
     conf[26] = "180";
-    conf[40] = "101111000";
-    conf[43] = "12345";
-    for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
-    conf[55] = "000000000";
     return conf;
 }
 
-struct Fenzo : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<ProgramHarness> h;
-
+struct Fenzo : ModeloFixture {
     void SetUp() override {
         auto sw = AppFolder::softwareRecord();
         sw[23] = "2";
         folder.writeSoftware(sw);
         for (const char* v : {"30", "24", "23", "8"}) folder.writeConfig("Fenzo", v, fenzoConfig(v));
         folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}});
-        h = std::make_unique<ProgramHarness>(folder.path());
-        RegistraModelos(h->programa->modelos());
-        h->programa->pri();
-        w().ZylCmd[5]->userClick();  // the Fenzo button
-    }
-    Programa& p() { return *h->programa; }
-    ZylForPri& w() { return p().pri(); }
-    forms::TextBox& box(const char* name, int index = -1) { return *w().findAs<forms::TextBox>(name, index); }
-    std::string& wire() { return h->port->written; }
-    void acknowledgeAll() {
-        for (int i = 0; i < 400; ++i) {
-            std::size_t before = wire().size();
-            if (p().IndiceEnvio == 1 && !wire().empty() && wire().back() == 'P') break;
-            h->port->arrive("T");
-            if (wire().size() == before) break;
-        }
-    }
-    void read(const std::string& mapa) {
-        w().comando(3).userClick();
-        acknowledgeAll();
-        h->port->arrive(codec::RecepcionDesdeMapa(mapa));
-    }
-    // Sends the pending remote command and returns what went out.
-    std::string sent() {
-        wire().clear();
-        h->host.advance(5000);
-        if (wire().empty()) return "";  // nothing started: no acknowledgement to give
-        acknowledgeAll();
-        return wire();
+        abre(5);  // the Fenzo button
     }
 };
 
@@ -299,7 +265,7 @@ TEST_F(Fenzo, TheButtonsLoadTheirVersionsConfiguration) {
     EXPECT_TRUE(w().panel("ZylFraFen")->visible());
     EXPECT_EQ(w().ZylLabFenTit->caption(), " Fenzo");
     EXPECT_EQ(w().find("ZylFraFenFraNumTel")->caption(), "Números de teléfono 30");
-    EXPECT_EQ(box("ZylTexFenLimSerMed").text(), "180");
+    EXPECT_EQ(caja("ZylTexFenLimSerMed").text(), "180");
     EXPECT_EQ(w().ZylChkFenResC->caption(), "Troncal de conmutador");
     EXPECT_EQ(w().ZylChkFenResC->value(), 1);
     EXPECT_EQ(w().ZylTexResCla->maxLength(), 5);
@@ -319,7 +285,7 @@ TEST_F(Fenzo, ReadFillsThePanelOnlyOnTheExactLengthWithBothChecksums) {
     w().comando(3).userClick();
     acknowledgeAll();
     h->port->arrive(good.substr(0, 269));
-    EXPECT_EQ(box("ZylTexFenCon").text(), "");
+    EXPECT_EQ(caja("ZylTexFenCon").text(), "");
     EXPECT_TRUE(w().TimerEC->timerEnabled());
     h->port->arrive(good.substr(269));
     EXPECT_FALSE(w().TimerEC->timerEnabled());
@@ -331,22 +297,22 @@ TEST_F(Fenzo, ReadFillsThePanelOnlyOnTheExactLengthWithBothChecksums) {
     EXPECT_EQ(w().ZylChkFenResC->value(), 1);
     EXPECT_TRUE(w().ZylChkFenResC->visible());
     EXPECT_TRUE(w().ZylFraFenFraClv->visible());
-    EXPECT_EQ(box("ZylTexFenCon").text(), "007");
-    EXPECT_EQ(box("ZylTexFenLimSerMed").text(), "180");
-    EXPECT_EQ(box("ZylTexFenNumTel", 5).text(), "1234567890");
-    EXPECT_EQ(box("ZylTexFenNumTel", 9).text(), "0987");
-    EXPECT_EQ(box("ZylTexFenClv", 4).text(), "54321");
+    EXPECT_EQ(caja("ZylTexFenCon").text(), "007");
+    EXPECT_EQ(caja("ZylTexFenLimSerMed").text(), "180");
+    EXPECT_EQ(caja("ZylTexFenNumTel", 5).text(), "1234567890");
+    EXPECT_EQ(caja("ZylTexFenNumTel", 9).text(), "0987");
+    EXPECT_EQ(caja("ZylTexFenClv", 4).text(), "54321");
     EXPECT_EQ(w().ZylTexEst->text(), "Zylma");
     EXPECT_EQ(p().EquipoActual, "Fenzo");
     EXPECT_EQ(fenzo::TroncalFenzo(p()), "1");
     EXPECT_TRUE(w().panel("ZylFraFen")->visible());
 
     // A reception one character too long is never decoded, not even a stored one.
-    box("ZylTexFenCon").setText("9");
+    caja("ZylTexFenCon").setText("9");
     p().monitor().ZylTexMon[4]->setText(good + "0");
     p().LecturaEnVivo = 0;
     fenzo::LeeEquipoFenzo(p());
-    EXPECT_EQ(box("ZylTexFenCon").text(), "9");
+    EXPECT_EQ(caja("ZylTexFenCon").text(), "9");
     EXPECT_EQ(p().LecturaEnVivo, 1);
 }
 
@@ -355,10 +321,10 @@ TEST_F(Fenzo, AChecksumFailureChangesNothingAndLeavesTheWatchdogToReport) {
         SCOPED_TRACE(at);
         std::string bad = travesolinAnswer();
         bad[at - 1] = bad[at - 1] == '0' ? '1' : '0';
-        box("ZylTexFenCon").setText("9");
+        caja("ZylTexFenCon").setText("9");
         h->host.messages.clear();
         read(bad);
-        EXPECT_EQ(box("ZylTexFenCon").text(), "9");
+        EXPECT_EQ(caja("ZylTexFenCon").text(), "9");
         EXPECT_TRUE(h->host.messages.empty());
         EXPECT_TRUE(w().TimerEC->timerEnabled());
         EXPECT_EQ(p().LecturaEnVivo, 1);
@@ -392,7 +358,7 @@ TEST_F(Fenzo, AReadOfAVersionWithoutItsRecordSaysSoAndStillShowsTheDevice) {
     EXPECT_EQ(h->host.countMessages("No existe archivo de configuración."), 1);
     EXPECT_EQ(w().ZylTexResFirm->text(), "25");
     EXPECT_EQ(w().ZylTexResCla->text(), "10345");
-    EXPECT_EQ(box("ZylTexFenClv", 4).text(), "54321");
+    EXPECT_EQ(caja("ZylTexFenClv", 4).text(), "54321");
     EXPECT_EQ(w().ZylLabFenTit->caption(), " Fenzo Travesolin");
     EXPECT_TRUE(w().panel("ZylFraFen")->visible());
     EXPECT_FALSE(w().TimerEC->timerEnabled());
@@ -400,11 +366,11 @@ TEST_F(Fenzo, AReadOfAVersionWithoutItsRecordSaysSoAndStillShowsTheDevice) {
 
 TEST_F(Fenzo, WriteSendsTheDataPartAndReplaysAsWritten) {
     read(travesolinAnswer("1E"));
-    EXPECT_EQ(box("ZylTexFenDurP").text(), "0115");
-    box("ZylTexFenDurP").setText("115");  // four characters would not fit the device's three
-    box("ZylTexFenNumTel", 2).setText("");
-    box("ZylTexFenNumTel", 2).userType("*22");
-    box("ZylTexFenClv", 2).setText("29");
+    EXPECT_EQ(caja("ZylTexFenDurP").text(), "0115");
+    caja("ZylTexFenDurP").setText("115");  // four characters would not fit the device's three
+    caja("ZylTexFenNumTel", 2).setText("");
+    caja("ZylTexFenNumTel", 2).userType("*22");
+    caja("ZylTexFenClv", 2).setText("29");
     w().comando(4).userClick();
     acknowledgeAll();
     EXPECT_EQ(wire().substr(wire().size() - 6), "DESC1P");
@@ -419,15 +385,15 @@ TEST_F(Fenzo, WriteSendsTheDataPartAndReplaysAsWritten) {
     EXPECT_EQ(datos.substr(206, 6), "29FFFF");             // key #03
     EXPECT_EQ(p().ImagenEnvio, datos);
 
-    box("ZylTexFenNumTel", 2).setText("");
+    caja("ZylTexFenNumTel", 2).setText("");
     w().comando(6).userClick();  // "&Ult.Envío"
-    EXPECT_EQ(box("ZylTexFenNumTel", 2).text(), "*22");
-    EXPECT_EQ(box("ZylTexFenClv", 2).text(), "29");
+    EXPECT_EQ(caja("ZylTexFenNumTel", 2).text(), "*22");
+    EXPECT_EQ(caja("ZylTexFenClv", 2).text(), "29");
 }
 
 TEST_F(Fenzo, AKalmoroWriteRecordsAnImageThatReplays) {
     w().ZylCmd[9]->userClick();  // Kalmoro, firmware 8
-    box("ZylTexFenNumTel", 9).userType("123");
+    caja("ZylTexFenNumTel", 9).userType("123");
     w().ZylTexResFirm->setText("8");
     w().comando(4).userClick();
     acknowledgeAll();
@@ -436,9 +402,9 @@ TEST_F(Fenzo, AKalmoroWriteRecordsAnImageThatReplays) {
     acknowledgeAll();
     ASSERT_EQ(wire().size(), 1 + 194 + 2u);
     EXPECT_EQ(wire().substr(179, 16), "123" + F(13));
-    box("ZylTexFenNumTel", 9).setText("");
+    caja("ZylTexFenNumTel", 9).setText("");
     w().comando(6).userClick();
-    EXPECT_EQ(box("ZylTexFenNumTel", 9).text(), "123");
+    EXPECT_EQ(caja("ZylTexFenNumTel", 9).text(), "123");
     EXPECT_EQ(w().ZylLabFenTit->caption(), " Fenzo Kalmoro");
 }
 
@@ -456,7 +422,7 @@ TEST_F(Fenzo, AFieldThatDoesNotFitRefusesTheWrite) {
         EXPECT_EQ(p().ImagenEnvio, "");
     }
     w().ZylTexResCla->setText("12345");
-    box("ZylTexFenCon").setText("1234");  // set from code: the box's limit does not apply
+    caja("ZylTexFenCon").setText("1234");  // set from code: the box's limit does not apply
     h->host.messages.clear();
     w().comando(4).userClick();
     EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
@@ -472,7 +438,7 @@ TEST_F(Fenzo, TheTrunkBitComesFromTheLastReadOrElseFromTheBox) {
     ASSERT_TRUE(PreparaEscritura(p()));
     EXPECT_EQ(p().ImagenEnvio.substr(10, 6), "000200");
     read(travesolinAnswer());  // trunk on in the device
-    box("ZylTexFenDurP").setText("115");
+    caja("ZylTexFenDurP").setText("115");
     w().ZylChkFenResC->setValue(0);
     ASSERT_TRUE(PreparaEscritura(p()));
     EXPECT_EQ(p().ImagenEnvio.substr(10, 6), "140300");
@@ -494,9 +460,9 @@ TEST_F(Fenzo, EachTriggerSendsItsCommand) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.control);
-        box(c.control, c.indice).setText(c.valor);
+        caja(c.control, c.indice).setText(c.valor);
         h->host.popupChoices.push_back("mnuEnviar");
-        box(c.control, c.indice).userDblClick();
+        caja(c.control, c.indice).userDblClick();
         EXPECT_EQ(sent(), "D" + c.cadena + "1P");
     }
     EXPECT_EQ(p().IndiceComando, "0");  // the last one, the memory "01" of element 0

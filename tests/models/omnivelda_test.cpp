@@ -1,6 +1,6 @@
 // The Omnivelda: its two-block layout pinned by golden vectors, and the read, write and command
 // paths through the main window against a recording port.
-#include "fixture.h"
+#include "modelos_fixture.h"
 #include "grupo1/omnivelda.h"
 #include "zylma/app/barra.h"
 #include "zylma/app/monitor.h"
@@ -17,6 +17,7 @@ using namespace zylma::models;
 using omnivelda::kTabla;
 using zylma::testing::AppFolder;
 using zylma::testing::ProgramHarness;
+using zylma::testing::ModeloFixture;
 
 namespace {
 
@@ -219,15 +220,12 @@ TEST(OmniveldaCodec, RemoteCommands) {
 
 // ---- through the main window ----
 
-struct Omnivelda : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<ProgramHarness> h;
-
+struct Omnivelda : ModeloFixture {
     void SetUp() override {
         auto sw = AppFolder::softwareRecord();
         sw[23] = "2";
         folder.writeSoftware(sw);
-        records::Record conf(57);
+        records::Record conf = zylma::testing::ConfiguracionComun("111100000", "1111");
         conf[0] = "Prohibidas";
         conf[1] = "Libres";
         conf[2] = "Salida";
@@ -238,31 +236,13 @@ struct Omnivelda : ::testing::Test {
         conf[21] = "180";
         conf[22] = "9";
         conf[23] = "0";
-        conf[40] = "111100000";
-        conf[43] = "1111";
-        for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
-        conf[55] = "000000000";
         folder.writeConfig("Omnivelda", "30", conf);
         folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}, {"ResetFabrica", "RFA"}});
-        h = std::make_unique<ProgramHarness>(folder.path());
-        RegistraModelos(h->programa->modelos());
-        h->programa->pri();
-        w().ZylCmd[3]->userClick();  // the Omnivelda button
+        abre(3);  // the Omnivelda button
     }
-    Programa& p() { return *h->programa; }
-    ZylForPri& w() { return p().pri(); }
-    ZylForMonitor& m() { return p().monitor(); }
-    std::string& wire() { return h->port->written; }
-    forms::TextBox& caja(const char* nombre, int indice = -1) { return *w().findAs<forms::TextBox>(nombre, indice); }
     forms::CheckBox& libera() { return *w().findAs<forms::CheckBox>("ZylChkOmnLib"); }
-    void acknowledgeAll() {
-        for (int i = 0; i < 600; ++i) {
-            std::size_t before = wire().size();
-            if (p().IndiceEnvio == 1 && !wire().empty() && wire().back() == 'P') break;
-            h->port->arrive("T");
-            if (wire().size() == before) break;
-        }
-    }
+    // The two-block image takes more acknowledgements than the shared default allows.
+    void acknowledgeAll() { ModeloFixture::acknowledgeAll(600); }
     // A device answer with both checksums in place: key 1030, restrictions 1, 3 and 4 (the
     // release shares restriction 4's bit, so it is ticked), free calls 045, forbidden calls 010, trunk "0*", memory 3 "505", memory 16-2
     // across both blocks.

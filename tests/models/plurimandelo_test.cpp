@@ -1,6 +1,6 @@
 // The Plurimandelo: its layout pinned by golden vectors, and the read, write and command paths
 // through the main window against a recording port.
-#include "fixture.h"
+#include "modelos_fixture.h"
 #include "grupo1/plurimandelo.h"
 #include "zylma/app/barra.h"
 #include "zylma/app/monitor.h"
@@ -15,6 +15,7 @@ using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
 using zylma::testing::ProgramHarness;
+using zylma::testing::ModeloFixture;
 namespace pl = zylma::models::plurimandelo;
 
 namespace {
@@ -175,23 +176,17 @@ TEST(PlurimandeloCodec, RemoteCommands) {
 
 // ---- through the main window ----
 
-struct Plurimandelo : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<ProgramHarness> h;
-
+struct Plurimandelo : ModeloFixture {
     void SetUp() override {
         auto sw = AppFolder::softwareRecord();
         sw[23] = "2";
         folder.writeSoftware(sw);
         folder.writeConfig("Plurimandelo", "30", config());
         folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}, {"ResetFabrica", "RFA"}});
-        h = std::make_unique<ProgramHarness>(folder.path());
-        RegistraModelos(h->programa->modelos());
-        h->programa->pri();
-        w().ZylCmd[4]->userClick();  // the Plurimandelo button
+        abre(4);  // the Plurimandelo button
     }
     static records::Record config() {
-        records::Record conf(57);
+        records::Record conf = zylma::testing::ConfiguracionComun("111111000", "1111");
         conf[0] = "Prohibidas";
         conf[1] = "Libres";
         conf[2] = "Conmutador";
@@ -202,27 +197,10 @@ struct Plurimandelo : ::testing::Test {
         for (int i = 0; i < 15; ++i) conf[23 + i] = "0";
         conf[25] = "1";   // prefix group 2 ticked
         conf[33] = "2";   // not 0 or 1: service 1 left as it was
-        conf[40] = "111111000";
-        conf[43] = "1111";
-        for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
-        conf[55] = "000000000";
         return conf;
     }
-    Programa& p() { return *h->programa; }
-    ZylForPri& w() { return p().pri(); }
-    ZylForMonitor& m() { return p().monitor(); }
-    std::string& wire() { return h->port->written; }
-    forms::TextBox& caja(const char* n) { return *w().findAs<forms::TextBox>(n); }
     forms::CheckBox& prefijo(int i) { return *w().findAs<forms::CheckBox>("ZylChkPluResNum0XX", i); }
     forms::CheckBox& servicio(int i) { return *w().findAs<forms::CheckBox>("ZylChkPluResLarDis", i); }
-    void acknowledgeAll() {
-        for (int i = 0; i < 400; ++i) {
-            std::size_t before = wire().size();
-            if (p().IndiceEnvio == 1 && !wire().empty() && wire().back() == 'P') break;
-            h->port->arrive("T");
-            if (wire().size() == before) break;
-        }
-    }
     static std::string answer(const std::string& mapaSinSuma) {
         std::string mapa = mapaSinSuma + "00" "03FE";
         codec::RecalculaSumas(mapa, *codec::BuscaModelo("03"));
@@ -230,10 +208,6 @@ struct Plurimandelo : ::testing::Test {
     }
     static std::string goodAnswer() {
         return answer("031E090001" "1A3A" "00" "090B0A" "3010" "400001" "00030A" "0A0A05" + kRelleno);
-    }
-    void read() {
-        w().comando(3).userClick();
-        acknowledgeAll();
     }
 };
 
@@ -260,7 +234,7 @@ TEST_F(Plurimandelo, LoadShowsTheRecordInThePanel) {
 }
 
 TEST_F(Plurimandelo, ReadActsOnlyOnTheExactLength) {
-    read();
+    startRead();
     const std::string a = goodAnswer();
     ASSERT_EQ(a.size(), 138u);
     h->port->arrive(a.substr(0, 137));
@@ -286,7 +260,7 @@ TEST_F(Plurimandelo, ReadActsOnlyOnTheExactLength) {
 
     // A character after the whole image is not taken in: the image is decoded once, as read.
     caja("ZylTexPluCon").setText("1");
-    read();
+    startRead();
     h->port->arrive(a + "0");
     EXPECT_EQ(caja("ZylTexPluCon").text(), "9*0");
 }
@@ -294,7 +268,7 @@ TEST_F(Plurimandelo, ReadActsOnlyOnTheExactLength) {
 TEST_F(Plurimandelo, BadChecksumRetriesThenGivesUp) {
     std::string bad = goodAnswer();
     bad[bad.size() - 6] = bad[bad.size() - 6] == '0' ? '1' : '0';
-    read();
+    startRead();
     h->port->arrive(bad);
     EXPECT_EQ(h->host.lastMessage(), "1");
     EXPECT_EQ(w().ZylTexEst->text(), "Reintento Lectura 1");
@@ -434,7 +408,7 @@ TEST_F(Plurimandelo, RefusedCommandSendsNothingNotEvenThePreviousOne) {
 namespace {
 
 TEST_F(Plurimandelo, ReadOfAVersionWithoutRecordStillShowsTheDevice) {
-    read();
+    startRead();
     // Version 0x1F (31): the folder holds only the record of version 30.
     h->port->arrive(answer("031F090001" "1A3A" "00" "090B0A" "3010" "400001" "00030A" "0A0A05" + kRelleno));
     EXPECT_EQ(h->host.lastMessage(), "No existe archivo de configuración.");

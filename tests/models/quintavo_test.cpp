@@ -1,6 +1,6 @@
 // The Quintavo: its two-block layout pinned by golden vectors, and the read, write and command
 // paths through the main window against a recording port.
-#include "fixture.h"
+#include "modelos_fixture.h"
 #include "grupo2/quintavo.h"
 #include "zylma/app/barra.h"
 #include "zylma/app/cambio_clave.h"
@@ -18,6 +18,7 @@ using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
 using zylma::testing::ProgramHarness;
+using zylma::testing::ModeloFixture;
 
 namespace {
 
@@ -209,7 +210,7 @@ TEST(QuintavoCodec, RemoteCommands) {
 // ---- through the main window ----
 
 records::Record configuracion() {
-    records::Record conf(57);
+    records::Record conf = zylma::testing::ConfiguracionComun("101111000", "12345");
     conf[0] = "Troncal de conmutador";
     conf[2] = "Llamadas SM";
     conf[3] = "Llamadas LD";
@@ -223,40 +224,19 @@ records::Record configuracion() {
     conf[25] = "003";
     conf[26] = "000";
     conf[27] = "000";
-    conf[40] = "101111000";
-    conf[43] = "12345";
-    for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
     conf[55] = "100000000";
     return conf;
 }
 
-struct Quintavo : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<ProgramHarness> h;
-
+struct Quintavo : ModeloFixture {
     void SetUp() override {
         folder.writeSoftware(AppFolder::softwareRecord());
         folder.writeConfig("Quintavo", "15", configuracion());
         folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}});
-        h = std::make_unique<ProgramHarness>(folder.path());
-        RegistraModelos(h->programa->modelos());
-        h->programa->pri();
-        w().ZylCmd[6]->userClick();  // the Quintavo button
+        abre(6);  // the Quintavo button
     }
-    Programa& p() { return *h->programa; }
-    ZylForPri& w() { return p().pri(); }
-    std::string& wire() { return h->port->written; }
-    forms::TextBox& caja(const char* n, int i = -1) { return *w().findAs<forms::TextBox>(n, i); }
     forms::ComboBox& dll() { return *w().findAs<forms::ComboBox>("ZylComQuiDLL"); }
     forms::CheckBox& troncal() { return *w().findAs<forms::CheckBox>("ZylChkQuiCon", 3); }
-    void acknowledgeAll() {
-        for (int i = 0; i < 400; ++i) {
-            std::size_t before = wire().size();
-            if (p().IndiceEnvio == 1 && !wire().empty() && wire().back() == 'P') break;
-            h->port->arrive("T");
-            if (wire().size() == before) break;
-        }
-    }
     // A device image: the golden one with the device's digit code for the key and a zero.
     static std::string deviceMap() {
         std::string mapa = kTrama;
@@ -264,10 +244,6 @@ struct Quintavo : ::testing::Test {
         mapa.replace(24, 6, "000A05");
         codec::RecalculaSumas(mapa, *codec::BuscaModelo("02"));
         return mapa;
-    }
-    void startRead() {
-        w().comando(3).userClick();
-        acknowledgeAll();
     }
 };
 

@@ -1,6 +1,6 @@
 // The Selvarindo: its short answer of both variants, its programming image and its remote
 // commands, and the read and the option triggers through the main window.
-#include "fixture.h"
+#include "modelos_fixture.h"
 #include "grupo2/selvarindo.h"
 #include "zylma/app/barra.h"
 #include "zylma/app/cambio_clave.h"
@@ -16,6 +16,7 @@ using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
 using zylma::testing::ProgramHarness;
+using zylma::testing::ModeloFixture;
 
 namespace {
 
@@ -133,47 +134,17 @@ records::Record configuracion(const std::string& version) {
     return conf;
 }
 
-struct Selvarindo : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<ProgramHarness> h;
-
+struct Selvarindo : ModeloFixture {
     void SetUp() override {
         folder.writeSoftware(AppFolder::softwareRecord());
         folder.writeConfig("Selvarindo", "72", configuracion("72"));
         folder.writeConfig("Selvarindo", "02", configuracion("02"));
         folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}});
-        h = std::make_unique<ProgramHarness>(folder.path());
-        RegistraModelos(h->programa->modelos());
-        h->programa->pri();
-        w().ZylCmd[7]->userClick();  // the Selvarindo button, Sin voz
+        abre(7);  // the Selvarindo button, Sin voz
     }
-    Programa& p() { return *h->programa; }
-    ZylForPri& w() { return p().pri(); }
-    std::string& wire() { return h->port->written; }
     forms::CheckBox& elim1() { return *w().findAs<forms::CheckBox>("ZylFraSvdElim1"); }
     forms::CheckBox& num9() { return *w().findAs<forms::CheckBox>("ZylFraSvdNum9"); }
     forms::TextBox& salida() { return *w().findAs<forms::TextBox>("ZylTxtSvdClvSal"); }
-    void acknowledgeAll() {
-        for (int i = 0; i < 400; ++i) {
-            std::size_t before = wire().size();
-            if (p().IndiceEnvio == 1 && !wire().empty() && wire().back() == 'P') break;
-            h->port->arrive("T");
-            if (wire().size() == before) break;
-        }
-    }
-    void read(const std::string& mapa) {
-        w().comando(3).userClick();
-        acknowledgeAll();
-        h->port->arrive(codec::RecepcionDesdeMapa(mapa));
-    }
-    // Sends what the pop-up's "Enviar" started and returns the frame that went out.
-    std::string sent() {
-        wire().clear();
-        h->host.advance(5000);
-        if (wire().empty()) return "";  // nothing started: no acknowledgement to give
-        acknowledgeAll();
-        return wire();
-    }
 };
 
 TEST_F(Selvarindo, ButtonLoadsThePanelWithEnviarDisabled) {

@@ -1,6 +1,6 @@
 // The Sonobrisa: its layout pinned by golden vectors, and the read, write and command paths
 // through the main window against a recording port.
-#include "fixture.h"
+#include "modelos_fixture.h"
 #include "grupo1/sonobrisa.h"
 #include "zylma/app/barra.h"
 #include "zylma/app/monitor.h"
@@ -15,6 +15,7 @@ using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
 using zylma::testing::ProgramHarness;
+using zylma::testing::ModeloFixture;
 namespace so = zylma::models::sonobrisa;
 
 namespace {
@@ -160,13 +161,10 @@ TEST(SonobrisaCodec, RemoteCommands) {
 
 // ---- through the main window ----
 
-struct Sonobrisa : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<ProgramHarness> h;
-
+struct Sonobrisa : ModeloFixture {
     void SetUp() override {
         folder.writeSoftware(AppFolder::softwareRecord());
-        records::Record conf(57);
+        records::Record conf = zylma::testing::ConfiguracionComun("100100100", "11*11");
         conf[0] = "Código de autorización";
         conf[1] = "Dígito de alerta";
         conf[2] = "Marcación por tonos";
@@ -175,31 +173,11 @@ struct Sonobrisa : ::testing::Test {
         conf[21] = "5";
         conf[22] = "1";
         conf[23] = "x";  // not a number: the box stays as it was
-        conf[40] = "100100100";
-        conf[43] = "11*11";
-        for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
-        conf[55] = "000000000";
         folder.writeConfig("Sonobrisa", "12", conf);
         folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}, {"ResetFabrica", "RFA"}});
-        h = std::make_unique<ProgramHarness>(folder.path());
-        RegistraModelos(h->programa->modelos());
-        h->programa->pri();
-        w().ZylCmd[1]->userClick();  // the Sonobrisa button
+        abre(1);  // the Sonobrisa button
     }
-    Programa& p() { return *h->programa; }
-    ZylForPri& w() { return p().pri(); }
-    ZylForMonitor& m() { return p().monitor(); }
-    std::string& wire() { return h->port->written; }
-    forms::TextBox& caja(const char* n) { return *w().findAs<forms::TextBox>(n); }
     forms::CheckBox& casilla(const char* n) { return *w().findAs<forms::CheckBox>(n); }
-    void acknowledgeAll() {
-        for (int i = 0; i < 400; ++i) {
-            std::size_t before = wire().size();
-            if (p().IndiceEnvio == 1 && !wire().empty() && wire().back() == 'P') break;
-            h->port->arrive("T");
-            if (wire().size() == before) break;
-        }
-    }
     static std::string answer() {
         std::string mapa = "040C090001" "010A0B0304" "050A0B0A08" "0C" "19" "0A0402";
         mapa.resize(130, 'F');

@@ -1,6 +1,6 @@
 // The Téndro: its layout pinned by golden vectors, and the read, write and command paths
 // through the main window against a recording port.
-#include "fixture.h"
+#include "modelos_fixture.h"
 #include "grupo1/tendro.h"
 #include "zylma/app/barra.h"
 #include "zylma/app/monitor.h"
@@ -17,6 +17,7 @@ using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
 using zylma::testing::ProgramHarness;
+using zylma::testing::ModeloFixture;
 
 namespace {
 
@@ -91,39 +92,16 @@ TEST(TendroCodec, RemoteCommands) {
 
 // ---- through the main window ----
 
-struct Tendro : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<ProgramHarness> h;
-
+struct Tendro : ModeloFixture {
     void SetUp() override {
         auto sw = AppFolder::softwareRecord();
         sw[23] = "2";
         folder.writeSoftware(sw);
-        records::Record conf(57);
-        conf[40] = "111111000";
+        records::Record conf = zylma::testing::ConfiguracionComun("111111000", "1111");
         conf[41] = "Téndro";
-        conf[43] = "1111";
-        for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
-        conf[55] = "000000000";
         folder.writeConfig("Téndro", "30", conf);
         folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}, {"ResetFabrica", "RFA"}});
-        h = std::make_unique<ProgramHarness>(folder.path());
-        RegistraModelos(h->programa->modelos());
-        h->programa->pri();
-        w().ZylCmd[2]->userClick();  // the Téndro button
-    }
-    Programa& p() { return *h->programa; }
-    ZylForPri& w() { return p().pri(); }
-    ZylForMonitor& m() { return p().monitor(); }
-    std::string& wire() { return h->port->written; }
-    // Acknowledges every frame character until nothing more goes out.
-    void acknowledgeAll() {
-        for (int i = 0; i < 400; ++i) {
-            std::size_t before = wire().size();
-            if (p().IndiceEnvio == 1 && !wire().empty() && wire().back() == 'P') break;
-            h->port->arrive("T");
-            if (wire().size() == before) break;
-        }
+        abre(2);  // the Téndro button
     }
     static std::string answer(const std::string& mapaSinSuma) {
         std::string mapa = mapaSinSuma + "00" "03FE";

@@ -1,6 +1,6 @@
 // The Tresmolina: its layout pinned by golden vectors, and the read, write and command paths
 // through the main window against a recording port.
-#include "fixture.h"
+#include "modelos_fixture.h"
 #include "grupo2/tresmolina.h"
 #include "zylma/app/barra.h"
 #include "zylma/app/monitor.h"
@@ -15,6 +15,7 @@ using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
 using zylma::testing::ProgramHarness;
+using zylma::testing::ModeloFixture;
 
 namespace {
 
@@ -172,15 +173,12 @@ TEST(TresmolinaCodec, RemoteCommands) {
 
 // ---- through the main window ----
 
-struct Tresmolina : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<ProgramHarness> h;
-
+struct Tresmolina : ModeloFixture {
     void SetUp() override {
         auto sw = AppFolder::softwareRecord();
         sw[23] = "2";
         folder.writeSoftware(sw);
-        records::Record conf(57);
+        records::Record conf = zylma::testing::ConfiguracionComun("101111000", "12345");
         conf[0] = "Troncal de conmutador";
         conf[3] = "Tiempo de duración para llamadas prohibidas";
         conf[6] = "Tiempo de duración para llamadas libres";
@@ -188,47 +186,16 @@ struct Tresmolina : ::testing::Test {
         conf[23] = "005";
         conf[26] = "180";
         conf[27] = "000";
-        conf[40] = "101111000";
-        conf[43] = "12345";
-        for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
-        conf[55] = "000000000";
         folder.writeConfig("Tresmolinas", "30", conf);
         folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}});
-        h = std::make_unique<ProgramHarness>(folder.path());
-        RegistraModelos(h->programa->modelos());
-        h->programa->pri();
-        w().ZylCmd[8]->userClick();  // the Tresmolina button
-    }
-    Programa& p() { return *h->programa; }
-    ZylForPri& w() { return p().pri(); }
-    forms::TextBox& box(const char* name, int index = -1) { return *w().findAs<forms::TextBox>(name, index); }
-    std::string& wire() { return h->port->written; }
-    void acknowledgeAll() {
-        for (int i = 0; i < 400; ++i) {
-            std::size_t before = wire().size();
-            if (p().IndiceEnvio == 1 && !wire().empty() && wire().back() == 'P') break;
-            h->port->arrive("T");
-            if (wire().size() == before) break;
-        }
-    }
-    void read(const std::string& mapa) {
-        w().comando(3).userClick();
-        acknowledgeAll();
-        h->port->arrive(codec::RecepcionDesdeMapa(mapa));
-    }
-    std::string sent() {
-        wire().clear();
-        h->host.advance(5000);
-        if (wire().empty()) return "";
-        acknowledgeAll();
-        return wire();
+        abre(8);  // the Tresmolina button
     }
 };
 
 TEST_F(Tresmolina, TheButtonLoadsThePluralFolderAndAReadFillsThePanel) {
     EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
     EXPECT_TRUE(w().panel("ZylFraTre")->visible());
-    EXPECT_EQ(box("ZylTxtTreCon").text(), "000");
+    EXPECT_EQ(caja("ZylTxtTreCon").text(), "000");
     EXPECT_EQ(w().find("ZylLabTreDurL")->caption(), "Tiempo de duración para llamadas libres");
     EXPECT_EQ(w().find("ZylLblTreClv", 23)->caption(), "Clave #25");
     EXPECT_EQ(w().find("ZylLabFenNumTel", 15)->caption(), "04");
@@ -243,10 +210,10 @@ TEST_F(Tresmolina, TheButtonLoadsThePluralFolderAndAReadFillsThePanel) {
     EXPECT_EQ(w().ZylTexResCla->text(), "10305");
     EXPECT_EQ(w().ZylTexBan->text(), "001101");
     EXPECT_EQ(w().findAs<forms::CheckBox>("ZylChkTreCom", 1)->value(), 1);
-    EXPECT_EQ(box("ZylTxtTreCon").text(), "012");
-    EXPECT_EQ(box("ZylTexTreNumTel", 1).text(), "*10");
-    EXPECT_EQ(box("ZylTxtTreClv", 3).text(), "5");
-    EXPECT_EQ(box("ZylTxtTreClv", 23).text(), "25252");
+    EXPECT_EQ(caja("ZylTxtTreCon").text(), "012");
+    EXPECT_EQ(caja("ZylTexTreNumTel", 1).text(), "*10");
+    EXPECT_EQ(caja("ZylTxtTreClv", 3).text(), "5");
+    EXPECT_EQ(caja("ZylTxtTreClv", 23).text(), "25252");
     EXPECT_EQ(p().EquipoActual, "Tresmolina");
     EXPECT_EQ(tresmolina::TroncalTresmolina(p()), "1");
     EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
@@ -263,7 +230,7 @@ TEST_F(Tresmolina, AChecksumFailureChangesNothing) {
 
 TEST_F(Tresmolina, WriteSendsAllTwentyFourKeysAndTheReplayShowsThem) {
     read(answer());
-    box("ZylTxtTreClv", 21).setText("777");  // #23
+    caja("ZylTxtTreClv", 21).setText("777");  // #23
     w().comando(4).userClick();
     acknowledgeAll();
     wire().clear();
@@ -275,14 +242,14 @@ TEST_F(Tresmolina, WriteSendsAllTwentyFourKeysAndTheReplayShowsThem) {
     EXPECT_EQ(datos.substr(98, 6), "10305F");
     EXPECT_EQ(datos.substr(104 + 6 * 21, 6), "777FFF");
     EXPECT_EQ(datos.back(), 'f');
-    box("ZylTxtTreClv", 21).setText("");
+    caja("ZylTxtTreClv", 21).setText("");
     w().comando(6).userClick();  // "&Ult.Envío"
-    EXPECT_EQ(box("ZylTxtTreClv", 21).text(), "777");
-    EXPECT_EQ(box("ZylTxtTreClv", 23).text(), "25252");
+    EXPECT_EQ(caja("ZylTxtTreClv", 21).text(), "777");
+    EXPECT_EQ(caja("ZylTxtTreClv", 23).text(), "25252");
 }
 
 TEST_F(Tresmolina, AFieldThatDoesNotFitRefusesTheWrite) {
-    box("ZylTexTreNumTel", 0).setText("55a");  // the panel has no field checks
+    caja("ZylTexTreNumTel", 0).setText("55a");  // the panel has no field checks
     w().comando(4).userClick();
     EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
     h->host.advance(10000);
@@ -305,9 +272,9 @@ TEST_F(Tresmolina, EachTriggerSendsItsCommand) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.control);
-        box(c.control, c.indice).setText(c.valor);
+        caja(c.control, c.indice).setText(c.valor);
         h->host.popupChoices.push_back("mnuEnviar");
-        box(c.control, c.indice).userDblClick();
+        caja(c.control, c.indice).userDblClick();
         EXPECT_EQ(sent(), "D" + c.cadena + "1P");
     }
     EXPECT_EQ(p().IndiceComando, "4");
@@ -321,7 +288,7 @@ TEST_F(Tresmolina, EachTriggerSendsItsCommand) {
     EXPECT_EQ(sent(), "D#712345f1P");
     // The counter box has no trigger.
     h->host.popupChoices.push_back("mnuEnviar");
-    box("ZylTxtTreCon").userDblClick();
+    caja("ZylTxtTreCon").userDblClick();
     EXPECT_EQ(sent(), "");
     h->host.popupChoices.clear();
 

@@ -1,0 +1,78 @@
+// What the model units' tests share: a program over a fresh application folder with every model
+// registered and one model's panel chosen, the recording port, and the acknowledgement of frames.
+#pragma once
+
+#include "fixture.h"
+#include "zylma/app/monitor.h"
+#include "zylma/app/programa.h"
+#include "zylma/app/zyl_for_pri.h"
+#include "zylma/codec/imagen.h"
+#include "zylma/models/modelos.h"
+#include "zylma/records/records.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace zylma::testing {
+
+// A configuration record with what every model loads: the visible restrictions (field 41), the
+// key (44), nine restriction captions (46 to 54) and the flag text (56).
+inline records::Record ConfiguracionComun(const std::string& visibles, const std::string& clave) {
+    records::Record conf(57);
+    conf[40] = visibles;
+    conf[43] = clave;
+    for (int k = 0; k < 9; ++k) conf[static_cast<std::size_t>(45 + k)] = "Restricción " + std::to_string(k + 1);
+    conf[55] = "000000000";
+    return conf;
+}
+
+struct ModeloFixture : ::testing::Test {
+    AppFolder folder;
+    std::unique_ptr<ProgramHarness> h;
+
+    // The program over the folder as written so far, every model registered, and the model's
+    // button on the main window pressed.
+    void abre(std::size_t boton) {
+        h = std::make_unique<ProgramHarness>(folder.path());
+        models::RegistraModelos(h->programa->modelos());
+        h->programa->pri();
+        w().ZylCmd[boton]->userClick();
+    }
+    app::Programa& p() { return *h->programa; }
+    app::ZylForPri& w() { return p().pri(); }
+    app::ZylForMonitor& m() { return p().monitor(); }
+    std::string& wire() { return h->port->written; }
+    forms::TextBox& caja(const char* nombre, int indice = -1) { return *w().findAs<forms::TextBox>(nombre, indice); }
+    // Acknowledges every frame character until nothing more goes out, or a write waits for its
+    // data part.
+    void acknowledgeAll(int vueltas = 400) {
+        for (int i = 0; i < vueltas; ++i) {
+            std::size_t before = wire().size();
+            if (p().IndiceEnvio == 1 && !wire().empty() && wire().back() == 'P') break;
+            h->port->arrive("T");
+            if (wire().size() == before) break;
+        }
+    }
+    // A read started from the main window, its frame acknowledged.
+    void startRead() {
+        w().comando(3).userClick();
+        acknowledgeAll();
+    }
+    // A read answered with the image `mapa`.
+    void read(const std::string& mapa) {
+        startRead();
+        h->port->arrive(codec::RecepcionDesdeMapa(mapa));
+    }
+    // Sends the pending remote command and returns what went out.
+    std::string sent() {
+        wire().clear();
+        h->host.advance(5000);
+        if (wire().empty()) return "";  // nothing started: no acknowledgement to give
+        acknowledgeAll();
+        return wire();
+    }
+};
+
+}  // namespace zylma::testing
