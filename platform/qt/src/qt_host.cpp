@@ -1272,9 +1272,10 @@ void QtHost::quit(int code) {
         if (b) b->hide();
     for (auto& [f, loops] : modalLoops_)
         for (QEventLoop* l : loops) l->exit(0);
+    // Before the main loop has started there is nothing to end: exec() sees `quitting_` and
+    // returns at once. (A request queued for later would end whatever loop ran next, a later
+    // program's or test's included.)
     QCoreApplication::exit(code);
-    // Before the main loop has started, exit() is lost: ask again once it runs.
-    QTimer::singleShot(0, QCoreApplication::instance(), [code] { QCoreApplication::exit(code); });
 }
 
 int QtHost::exec() {
