@@ -1,6 +1,6 @@
 // A simulated Fenzo of each variant read, edited, written and read again over a real
 // pseudo-terminal, and a remote command the device applies.
-#include "sim_line.h"
+#include "modelos_e2e_fixture.h"
 #include "grupo2/fenzo.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/zyl_for_pri.h"
@@ -15,27 +15,20 @@ using namespace zylma::app;
 using zylma::testing::AppFolder;
 using zylma::testing::LiveProgram;
 using zylma::testing::SimLine;
+using zylma::testing::ModeloE2E;
 
 namespace {
 
 records::Record fenzoConfig() {
-    records::Record conf(57);
+    records::Record conf = zylma::testing::ConfiguracionComun("101111000", "11111");
     conf[0] = "Troncal de conmutador";
     conf[20] = "0";
     conf[23] = "005";
     conf[26] = "180";
-    conf[40] = "101111000";
-    conf[43] = "11111";
-    for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
-    conf[55] = "000000000";
     return conf;
 }
 
-struct FenzoE2E : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<SimLine> line;
-    std::unique_ptr<LiveProgram> prog;
-
+struct FenzoE2E : ModeloE2E {
     void boot(int version) {
         folder.writeSoftware(AppFolder::softwareRecord());
         for (const char* v : {"30", "8"}) folder.writeConfig("Fenzo", v, fenzoConfig());
@@ -45,19 +38,7 @@ struct FenzoE2E : ::testing::Test {
         o.model = "0:";
         o.version = version;
         o.strict = true;  // a data part of the wrong length for the firmware is refused
-        line = std::make_unique<SimLine>(o);
-        prog = std::make_unique<LiveProgram>(folder.path(), line->path());
-        models::RegistraModelos(prog->programa->modelos());
-        w().ZylCmd[version >= 24 ? 5 : 9]->userClick();
-    }
-    Programa& p() { return *prog->programa; }
-    ZylForPri& w() { return p().pri(); }
-    forms::TestHost& host() { return prog->host; }
-    forms::TextBox& box(const char* name, int index = -1) { return *w().findAs<forms::TextBox>(name, index); }
-    void read() {
-        w().comando(3).userClick();
-        ASSERT_TRUE(prog->waitFor([&] { return !w().TimerEC->timerEnabled() || !host().messages.empty(); }));
-        ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
+        conecta(o, version >= 24 ? 5 : 9);
     }
     void write() {
         w().comando(4).userClick();
@@ -66,26 +47,21 @@ struct FenzoE2E : ::testing::Test {
         ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Ninguna; }));
         ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
     }
-    const std::string& deviceImage() {
-        host().pump(100);
-        line->stop();
-        return line->device().image();
-    }
     void editWriteAndReadBack(std::size_t length) {
         ASSERT_NO_FATAL_FAILURE(read());
         ASSERT_EQ(w().ZylTexResCla->text(), "12345");
-        box("ZylTexFenNumTel", 2).userType("5551234");
-        box("ZylTexFenNumTel", 9).userType("00");
-        box("ZylTexFenDurP").setText("");
-        box("ZylTexFenDurP").userType("15");
-        box("ZylTexFenClv", 2).userType("777");
+        caja("ZylTexFenNumTel", 2).userType("5551234");
+        caja("ZylTexFenNumTel", 9).userType("00");
+        caja("ZylTexFenDurP").setText("");
+        caja("ZylTexFenDurP").userType("15");
+        caja("ZylTexFenClv", 2).userType("777");
         w().ZylChkRes[2]->userClick();  // restriction 3
         ASSERT_NO_FATAL_FAILURE(write());
         const std::string datos = p().ImagenEnvio;
         ASSERT_EQ(datos.size(), length);
 
         // Byte by byte in the device: data character i at map position i + 6, then i + 10.
-        const std::string img = deviceImage();
+        const std::string img = device().image();
         for (std::size_t i = 1; i <= datos.size(); ++i)
             ASSERT_EQ(img[models::fenzo::PosicionMapa(i) - 1], datos[i - 1]) << i;
         EXPECT_EQ(img.substr(72, 16), "5551234FFFFFFFFF");  // memory 03 at map 73
@@ -95,13 +71,13 @@ struct FenzoE2E : ::testing::Test {
             << line->device().log().back();
         line->start();
 
-        box("ZylTexFenNumTel", 2).setText("");
-        box("ZylTexFenDurP").setText("");
+        caja("ZylTexFenNumTel", 2).setText("");
+        caja("ZylTexFenDurP").setText("");
         w().ZylChkRes[2]->userClick();
         ASSERT_NO_FATAL_FAILURE(read());
-        EXPECT_EQ(box("ZylTexFenNumTel", 2).text(), "5551234");
-        EXPECT_EQ(box("ZylTexFenNumTel", 9).text(), "00");
-        EXPECT_EQ(box("ZylTexFenDurP").text(), "015");
+        EXPECT_EQ(caja("ZylTexFenNumTel", 2).text(), "5551234");
+        EXPECT_EQ(caja("ZylTexFenNumTel", 9).text(), "00");
+        EXPECT_EQ(caja("ZylTexFenDurP").text(), "015");
         EXPECT_EQ(w().ZylChkRes[2]->value(), 1);
     }
 };
@@ -110,7 +86,7 @@ TEST_F(FenzoE2E, TravesolinEditWriteAndReadBack) {
     boot(30);
     ASSERT_NO_FATAL_FAILURE(editWriteAndReadBack(224));
     EXPECT_EQ(w().ZylLabFenTit->caption(), " Fenzo Travesolin");
-    EXPECT_EQ(box("ZylTexFenClv", 2).text(), "777");
+    EXPECT_EQ(caja("ZylTexFenClv", 2).text(), "777");
 }
 
 TEST_F(FenzoE2E, KalmoroEditWriteAndReadBack) {
@@ -128,14 +104,14 @@ TEST_F(FenzoE2E, RemoteCommandsReachTheDeviceAndAReadShowsThem) {
         ASSERT_TRUE(prog->waitFor([&] { return p().IndiceEnvio == 1 && p().ComandoSerie == expected; }));
         host().pump(100);
     };
-    box("ZylTexFenNumTel", 9).userType("987");
+    caja("ZylTexFenNumTel", 9).userType("987");
     host().popupChoices.push_back("mnuEnviar");
-    box("ZylTexFenNumTel", 9).userDblClick();
+    caja("ZylTexFenNumTel", 9).userDblClick();
     ASSERT_NO_FATAL_FAILURE(send("#812345,0,987"));
-    box("ZylTexFenLimSerMed").setText("");
-    box("ZylTexFenLimSerMed").userType("1");
+    caja("ZylTexFenLimSerMed").setText("");
+    caja("ZylTexFenLimSerMed").userType("1");
     host().popupChoices.push_back("mnuEnviar");
-    box("ZylTexFenLimSerMed").userDblClick();
+    caja("ZylTexFenLimSerMed").userDblClick();
     ASSERT_NO_FATAL_FAILURE(send("#9,12345,1"));
     w().ZylChkFenResC->userClick();
     host().popupChoices.push_back("mnuEnviar");
@@ -145,12 +121,12 @@ TEST_F(FenzoE2E, RemoteCommandsReachTheDeviceAndAReadShowsThem) {
     EXPECT_TRUE(line->device().received("#812345,0,987"));
     line->start();
 
-    box("ZylTexFenNumTel", 9).setText("");
-    box("ZylTexFenLimSerMed").setText("");
+    caja("ZylTexFenNumTel", 9).setText("");
+    caja("ZylTexFenLimSerMed").setText("");
     w().ZylChkFenResC->setValue(0);
     ASSERT_NO_FATAL_FAILURE(read());
-    EXPECT_EQ(box("ZylTexFenNumTel", 9).text(), "987");
-    EXPECT_EQ(box("ZylTexFenLimSerMed").text(), "001");
+    EXPECT_EQ(caja("ZylTexFenNumTel", 9).text(), "987");
+    EXPECT_EQ(caja("ZylTexFenLimSerMed").text(), "001");
     EXPECT_EQ(w().ZylChkFenResC->value(), 1);
 }
 

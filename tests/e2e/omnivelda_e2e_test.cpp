@@ -1,6 +1,6 @@
 // A simulated Omnivelda read, edited, written and read again over a real pseudo-terminal, and
 // its remote commands applied by the device.
-#include "sim_line.h"
+#include "modelos_e2e_fixture.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/codec/imagen.h"
@@ -14,51 +14,27 @@ using namespace zylma::app;
 using zylma::testing::AppFolder;
 using zylma::testing::LiveProgram;
 using zylma::testing::SimLine;
+using zylma::testing::ModeloE2E;
 
 namespace {
 
-struct OmniveldaE2E : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<SimLine> line;
-    std::unique_ptr<LiveProgram> prog;
-
+struct OmniveldaE2E : ModeloE2E {
     void SetUp() override {
         auto sw = AppFolder::softwareRecord();
         sw[23] = "2";
         folder.writeSoftware(sw);
-        records::Record conf(57);
+        records::Record conf = zylma::testing::ConfiguracionComun("111100000", "1111");
         conf[20] = "005";
         conf[21] = "180";
         conf[22] = "9";
         conf[23] = "0";
-        conf[40] = "111100000";
-        conf[43] = "1111";
-        for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
-        conf[55] = "000000000";
         folder.writeConfig("Omnivelda", "30", conf);
         const auto& k = sim::ComandosKit();
         folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}, {"ResetFabrica", k.resetFabrica}});
         sim::Options o;
         o.model = "05";
         o.strict = true;
-        line = std::make_unique<SimLine>(o);
-        prog = std::make_unique<LiveProgram>(folder.path(), line->path());
-        models::RegistraModelos(prog->programa->modelos());
-        w().ZylCmd[3]->userClick();
-    }
-    Programa& p() { return *prog->programa; }
-    ZylForPri& w() { return p().pri(); }
-    forms::TestHost& host() { return prog->host; }
-    forms::TextBox& caja(const char* nombre, int indice = -1) { return *w().findAs<forms::TextBox>(nombre, indice); }
-    void read() {
-        w().comando(3).userClick();
-        ASSERT_TRUE(prog->waitFor([&] { return !w().TimerEC->timerEnabled() || !host().messages.empty(); }));
-        ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
-    }
-    sim::Restrictor& device() {
-        host().pump(100);
-        line->stop();
-        return line->device();
+        conecta(o, 3);
     }
 };
 

@@ -1,6 +1,6 @@
 // A simulated Plurimandelo read, edited, written and read again over a real pseudo-terminal, and
 // a remote command that the device applies.
-#include "sim_line.h"
+#include "modelos_e2e_fixture.h"
 #include "zylma/app/cambio_clave.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/zyl_for_pri.h"
@@ -15,60 +15,29 @@ using namespace zylma::app;
 using zylma::testing::AppFolder;
 using zylma::testing::LiveProgram;
 using zylma::testing::SimLine;
+using zylma::testing::ModeloE2E;
 
 namespace {
 
-struct PlurimandeloE2E : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<SimLine> line;
-    std::unique_ptr<LiveProgram> prog;
-
+struct PlurimandeloE2E : ModeloE2E {
     void SetUp() override {
         folder.writeSoftware(AppFolder::softwareRecord());
-        records::Record conf(57);
+        records::Record conf = zylma::testing::ConfiguracionComun("111111000", "1111");
         for (int i = 0; i < 18; ++i) conf[i] = "Campo " + std::to_string(i);
         conf[20] = "005";
         conf[21] = "180";
         conf[22] = "9";
         for (int i = 23; i < 38; ++i) conf[i] = "0";
-        conf[40] = "111111000";
-        conf[43] = "1111";
-        for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
-        conf[55] = "000000000";
         folder.writeConfig("Plurimandelo", "30", conf);
         const auto& k = sim::ComandosKit();
         folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}});
         sim::Options o;
         o.model = "03";
         o.strict = true;
-        line = std::make_unique<SimLine>(o);
-        prog = std::make_unique<LiveProgram>(folder.path(), line->path());
-        models::RegistraModelos(prog->programa->modelos());
-        w().ZylCmd[4]->userClick();
+        conecta(o, 4);
     }
-    Programa& p() { return *prog->programa; }
-    ZylForPri& w() { return p().pri(); }
-    forms::TestHost& host() { return prog->host; }
-    forms::TextBox& caja(const char* n) { return *w().findAs<forms::TextBox>(n); }
     forms::CheckBox& prefijo(int i) { return *w().findAs<forms::CheckBox>("ZylChkPluResNum0XX", i); }
     forms::CheckBox& servicio(int i) { return *w().findAs<forms::CheckBox>("ZylChkPluResLarDis", i); }
-    void read() {
-        w().comando(3).userClick();
-        ASSERT_TRUE(prog->waitFor([&] { return !w().TimerEC->timerEnabled(); }));
-        ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
-    }
-    std::string deviceImage() {
-        host().pump(100);
-        line->stop();
-        std::string img = line->device().image();
-        line->start();
-        return img;
-    }
-    void sendPending(const std::string& expected) {
-        host().advance(5000);
-        ASSERT_TRUE(prog->waitFor([&] { return p().IndiceEnvio == 1 && p().ComandoSerie == expected; }));
-        host().pump(100);
-    }
 };
 
 TEST_F(PlurimandeloE2E, EditWriteAndReadBack) {

@@ -1,6 +1,6 @@
 // A simulated Quintavo read, edited, written and read again over a real pseudo-terminal, and
 // one of its remote commands applied by the device.
-#include "sim_line.h"
+#include "modelos_e2e_fixture.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/codec/conversores.h"
@@ -16,14 +16,11 @@ using namespace zylma::app;
 using zylma::testing::AppFolder;
 using zylma::testing::LiveProgram;
 using zylma::testing::SimLine;
+using zylma::testing::ModeloE2E;
 
 namespace {
 
-struct QuintavoE2E : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<SimLine> line;
-    std::unique_ptr<LiveProgram> prog;
-
+struct QuintavoE2E : ModeloE2E {
     void SetUp() override {
         folder.writeSoftware(AppFolder::softwareRecord());
         records::Record conf(57);
@@ -46,24 +43,7 @@ struct QuintavoE2E : ::testing::Test {
         o.model = "02";
         o.version = 15;
         o.strict = true;
-        line = std::make_unique<SimLine>(o);
-        prog = std::make_unique<LiveProgram>(folder.path(), line->path());
-        models::RegistraModelos(prog->programa->modelos());
-        w().ZylCmd[6]->userClick();
-    }
-    Programa& p() { return *prog->programa; }
-    ZylForPri& w() { return p().pri(); }
-    forms::TestHost& host() { return prog->host; }
-    forms::TextBox& caja(const char* n, int i = -1) { return *w().findAs<forms::TextBox>(n, i); }
-    void read() {
-        w().comando(3).userClick();
-        ASSERT_TRUE(prog->waitFor([&] { return !w().TimerEC->timerEnabled() || !host().messages.empty(); }));
-        ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
-    }
-    sim::Restrictor& device() {
-        host().pump(100);
-        line->stop();
-        return line->device();
+        conecta(o, 6);
     }
 };
 

@@ -1,6 +1,6 @@
 // A simulated Selvarindo of each variant read over a real pseudo-terminal and programmed the only
 // way it is: setting by setting, with remote commands that a later read shows.
-#include "sim_line.h"
+#include "modelos_e2e_fixture.h"
 #include "zylma/app/cambio_clave.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/models/modelos.h"
@@ -13,14 +13,11 @@ using namespace zylma::app;
 using zylma::testing::AppFolder;
 using zylma::testing::LiveProgram;
 using zylma::testing::SimLine;
+using zylma::testing::ModeloE2E;
 
 namespace {
 
-struct SelvarindoE2E : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<SimLine> line;
-    std::unique_ptr<LiveProgram> prog;
-
+struct SelvarindoE2E : ModeloE2E {
     void boot(int version) {
         folder.writeSoftware(AppFolder::softwareRecord());
         for (const char* v : {"72", "02"}) {
@@ -38,26 +35,10 @@ struct SelvarindoE2E : ::testing::Test {
         sim::Options o;
         o.model = "08";
         o.version = version;
-        line = std::make_unique<SimLine>(o);
-        prog = std::make_unique<LiveProgram>(folder.path(), line->path());
-        models::RegistraModelos(prog->programa->modelos());
-        w().ZylCmd[7]->userClick();
+        conecta(o, 7);
     }
-    Programa& p() { return *prog->programa; }
-    ZylForPri& w() { return p().pri(); }
-    forms::TestHost& host() { return prog->host; }
     forms::CheckBox& num9() { return *w().findAs<forms::CheckBox>("ZylFraSvdNum9"); }
     forms::TextBox& salida() { return *w().findAs<forms::TextBox>("ZylTxtSvdClvSal"); }
-    void read() {
-        w().comando(3).userClick();
-        ASSERT_TRUE(prog->waitFor([&] { return !w().TimerEC->timerEnabled() || !host().messages.empty(); }));
-        ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
-    }
-    void sendPending(const std::string& expected) {
-        host().advance(5000);
-        ASSERT_TRUE(prog->waitFor([&] { return p().IndiceEnvio == 1 && p().ComandoSerie == expected; }));
-        host().pump(100);
-    }
     void changeKey(const std::string& nueva) {
         w().ZylTexResCla->userDblClick();
         ZylForCamCla& v = p().ventana<ZylForCamCla>();

@@ -1,6 +1,6 @@
 // A simulated Sonobrisa read, edited, written and read again over a real pseudo-terminal, and
 // remote commands that the device applies.
-#include "sim_line.h"
+#include "modelos_e2e_fixture.h"
 #include "zylma/app/cambio_clave.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/zyl_for_pri.h"
@@ -14,26 +14,19 @@ using namespace zylma::app;
 using zylma::testing::AppFolder;
 using zylma::testing::LiveProgram;
 using zylma::testing::SimLine;
+using zylma::testing::ModeloE2E;
 
 namespace {
 
-struct SonobrisaE2E : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<SimLine> line;
-    std::unique_ptr<LiveProgram> prog;
-
+struct SonobrisaE2E : ModeloE2E {
     void SetUp() override {
         folder.writeSoftware(AppFolder::softwareRecord());
-        records::Record conf(57);
+        records::Record conf = zylma::testing::ConfiguracionComun("100100100", "99*99");
         for (int i = 0; i < 4; ++i) conf[i] = "Campo " + std::to_string(i);
         conf[20] = "11*11";
         conf[21] = "1";
         conf[22] = "0";
         conf[23] = "0";
-        conf[40] = "100100100";
-        conf[43] = "99*99";
-        for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
-        conf[55] = "000000000";
         folder.writeConfig("Sonobrisa", "12", conf);
         const auto& k = sim::ComandosKit();
         folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}});
@@ -41,33 +34,9 @@ struct SonobrisaE2E : ::testing::Test {
         o.model = "04";
         o.version = 12;
         o.strict = true;
-        line = std::make_unique<SimLine>(o);
-        prog = std::make_unique<LiveProgram>(folder.path(), line->path());
-        models::RegistraModelos(prog->programa->modelos());
-        w().ZylCmd[1]->userClick();
+        conecta(o, 1);
     }
-    Programa& p() { return *prog->programa; }
-    ZylForPri& w() { return p().pri(); }
-    forms::TestHost& host() { return prog->host; }
-    forms::TextBox& caja(const char* n) { return *w().findAs<forms::TextBox>(n); }
     forms::CheckBox& casilla(const char* n) { return *w().findAs<forms::CheckBox>(n); }
-    void read() {
-        w().comando(3).userClick();
-        ASSERT_TRUE(prog->waitFor([&] { return !w().TimerEC->timerEnabled(); }));
-        ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
-    }
-    std::string deviceImage() {
-        host().pump(100);
-        line->stop();
-        std::string img = line->device().image();
-        line->start();
-        return img;
-    }
-    void sendPending(const std::string& expected) {
-        host().advance(5000);
-        ASSERT_TRUE(prog->waitFor([&] { return p().IndiceEnvio == 1 && p().ComandoSerie == expected; }));
-        host().pump(100);
-    }
 };
 
 TEST_F(SonobrisaE2E, EditWriteAndReadBack) {

@@ -1,5 +1,5 @@
 // A simulated Téndro read, edited, written and read again over a real pseudo-terminal.
-#include "sim_line.h"
+#include "modelos_e2e_fixture.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/codec/conversores.h"
@@ -17,45 +17,26 @@ using namespace zylma::app;
 using zylma::testing::AppFolder;
 using zylma::testing::LiveProgram;
 using zylma::testing::SimLine;
+using zylma::testing::ModeloE2E;
 
 namespace {
 
-struct TendroE2E : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<SimLine> line;
-    std::unique_ptr<LiveProgram> prog;
-
+struct TendroE2E : ModeloE2E {
     void boot(sim::Options o = {}) {
         auto sw = AppFolder::softwareRecord();
         sw[23] = "2";
         folder.writeSoftware(sw);
-        records::Record conf(57);
-        conf[40] = "111111000";
-        conf[43] = "1111";
-        for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
-        conf[55] = "000000000";
+        records::Record conf = zylma::testing::ConfiguracionComun("111111000", "1111");
         folder.writeConfig("Téndro", "30", conf);
         const auto& k = sim::ComandosKit();
         folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}, {"ResetFabrica", k.resetFabrica},
                               {"Verificar", k.verificar}, {"Colgado", k.colgado}});
         o.model = "00";
-        line = std::make_unique<SimLine>(o);
-        prog = std::make_unique<LiveProgram>(folder.path(), line->path());
-        models::RegistraModelos(prog->programa->modelos());
-        w().ZylCmd[2]->userClick();
+        conecta(o, 2);
     }
-    Programa& p() { return *prog->programa; }
-    ZylForPri& w() { return p().pri(); }
-    forms::TestHost& host() { return prog->host; }
     bool read() {
         w().comando(3).userClick();
         return prog->waitFor([&] { return !w().TimerEC->timerEnabled() || !host().messages.empty(); });
-    }
-    // Lets the device take what is on the line, then looks at it.
-    sim::Restrictor& device() {
-        host().pump(100);
-        line->stop();
-        return line->device();
     }
 };
 

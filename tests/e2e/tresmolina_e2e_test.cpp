@@ -1,6 +1,6 @@
 // A simulated Tresmolina read, edited, written and read again over a real pseudo-terminal, and
 // a remote command the device applies.
-#include "sim_line.h"
+#include "modelos_e2e_fixture.h"
 #include "grupo2/fenzo.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/codec/imagen.h"
@@ -14,14 +14,11 @@ using namespace zylma::app;
 using zylma::testing::AppFolder;
 using zylma::testing::LiveProgram;
 using zylma::testing::SimLine;
+using zylma::testing::ModeloE2E;
 
 namespace {
 
-struct TresmolinaE2E : ::testing::Test {
-    AppFolder folder;
-    std::unique_ptr<SimLine> line;
-    std::unique_ptr<LiveProgram> prog;
-
+struct TresmolinaE2E : ModeloE2E {
     void SetUp() override {
         folder.writeSoftware(AppFolder::softwareRecord());
         records::Record conf(57);
@@ -38,34 +35,17 @@ struct TresmolinaE2E : ::testing::Test {
         sim::Options o;
         o.model = "06";
         o.strict = true;
-        line = std::make_unique<SimLine>(o);
-        prog = std::make_unique<LiveProgram>(folder.path(), line->path());
-        models::RegistraModelos(prog->programa->modelos());
-        w().ZylCmd[8]->userClick();
-    }
-    Programa& p() { return *prog->programa; }
-    ZylForPri& w() { return p().pri(); }
-    forms::TestHost& host() { return prog->host; }
-    forms::TextBox& box(const char* name, int index = -1) { return *w().findAs<forms::TextBox>(name, index); }
-    void read() {
-        w().comando(3).userClick();
-        ASSERT_TRUE(prog->waitFor([&] { return !w().TimerEC->timerEnabled() || !host().messages.empty(); }));
-        ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
-    }
-    const std::string& deviceImage() {
-        host().pump(100);
-        line->stop();
-        return line->device().image();
+        conecta(o, 8);
     }
 };
 
 TEST_F(TresmolinaE2E, EditWriteAndReadBack) {
     ASSERT_NO_FATAL_FAILURE(read());
     ASSERT_EQ(w().ZylTexResCla->text(), "12345");
-    box("ZylTexTreNumTel", 3).userType("0444");
-    box("ZylTxtTreClv", 2).userType("44");    // #04, end of block 1
-    box("ZylTxtTreClv", 23).userType("2525");  // #25, end of block 2
-    box("ZylTxtTreCon").setText("12");
+    caja("ZylTexTreNumTel", 3).userType("0444");
+    caja("ZylTxtTreClv", 2).userType("44");    // #04, end of block 1
+    caja("ZylTxtTreClv", 23).userType("2525");  // #25, end of block 2
+    caja("ZylTxtTreCon").setText("12");
     w().ZylChkRes[5]->userClick();  // restriction 6
     w().comando(4).userClick();
     ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Trama1Lista; }));
@@ -75,7 +55,7 @@ TEST_F(TresmolinaE2E, EditWriteAndReadBack) {
     const std::string datos = p().ImagenEnvio;
     ASSERT_EQ(datos.size(), 249u);
 
-    const std::string img = deviceImage();
+    const std::string img = device().image();
     for (std::size_t i = 1; i < datos.size(); ++i)  // all but the closing "f"
         ASSERT_EQ(img[models::fenzo::PosicionMapa(i) - 1], datos[i - 1]) << i;
     EXPECT_EQ(img.substr(88, 16), "0444FFFFFFFFFFFF");  // memory 04 at map 89
@@ -84,21 +64,21 @@ TEST_F(TresmolinaE2E, EditWriteAndReadBack) {
     EXPECT_EQ(img.substr(19, 1), "4");                   // restriction 6: nibble A, value 4
     line->start();
 
-    box("ZylTexTreNumTel", 3).setText("");
-    box("ZylTxtTreClv", 23).setText("");
+    caja("ZylTexTreNumTel", 3).setText("");
+    caja("ZylTxtTreClv", 23).setText("");
     ASSERT_NO_FATAL_FAILURE(read());
-    EXPECT_EQ(box("ZylTexTreNumTel", 3).text(), "0444");
-    EXPECT_EQ(box("ZylTxtTreClv", 2).text(), "44");
-    EXPECT_EQ(box("ZylTxtTreClv", 23).text(), "2525");
-    EXPECT_EQ(box("ZylTxtTreCon").text(), "012");
+    EXPECT_EQ(caja("ZylTexTreNumTel", 3).text(), "0444");
+    EXPECT_EQ(caja("ZylTxtTreClv", 2).text(), "44");
+    EXPECT_EQ(caja("ZylTxtTreClv", 23).text(), "2525");
+    EXPECT_EQ(caja("ZylTxtTreCon").text(), "012");
     EXPECT_EQ(w().ZylChkRes[5]->value(), 1);
 }
 
 TEST_F(TresmolinaE2E, RemoteCommandReachesTheDeviceAndAReadShowsIt) {
     ASSERT_NO_FATAL_FAILURE(read());
-    box("ZylTxtTreClv", 20).userType("2222");  // #22
+    caja("ZylTxtTreClv", 20).userType("2222");  // #22
     host().popupChoices.push_back("mnuEnviar");
-    box("ZylTxtTreClv", 20).userDblClick();
+    caja("ZylTxtTreClv", 20).userDblClick();
     host().advance(5000);
     const std::string expected = "#112345,22,2222f";
     ASSERT_TRUE(prog->waitFor([&] { return p().IndiceEnvio == 1 && p().ComandoSerie == expected; }));
@@ -106,9 +86,9 @@ TEST_F(TresmolinaE2E, RemoteCommandReachesTheDeviceAndAReadShowsIt) {
     line->stop();
     EXPECT_TRUE(line->device().received(expected));
     line->start();
-    box("ZylTxtTreClv", 20).setText("");
+    caja("ZylTxtTreClv", 20).setText("");
     ASSERT_NO_FATAL_FAILURE(read());
-    EXPECT_EQ(box("ZylTxtTreClv", 20).text(), "2222");
+    EXPECT_EQ(caja("ZylTxtTreClv", 20).text(), "2222");
 }
 
 }  // namespace
