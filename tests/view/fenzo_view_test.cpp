@@ -1,77 +1,34 @@
 // The Fenzo panel as a technician sees it after a read.
-#include "fixture.h"
-#include "qt_test_app.h"
-#include "zylma/app/zyl_for_pri.h"
-#include "zylma/codec/imagen.h"
-#include "zylma/models/modelos.h"
-#include "zylma/qt/qt_host.h"
-
-#include <QApplication>
-#include <QImage>
-#include <QWidget>
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
+#include "modelos_view_fixture.h"
 
 using namespace zylma;
 using namespace zylma::app;
 using zylma::testing::AppFolder;
-using zylma::testing::FakePort;
+using zylma::testing::ProgramaVista;
 
 namespace {
-
-std::string shot(const std::string& name) {
-    std::filesystem::create_directories(std::string(ZYLMA_BINARY_DIR) + "/screenshots");
-    return std::string(ZYLMA_BINARY_DIR) + "/screenshots/" + name;
-}
 
 std::string F(std::size_t n) { return std::string(n, 'F'); }
 
 TEST(FenzoView, PanelAfterARead) {
-    qt::testing::app();
-    qt::applyStandardFont();
     AppFolder folder;
     folder.writeSoftware(AppFolder::softwareRecord());
-    records::Record conf(57);
+    records::Record conf = zylma::testing::ConfiguracionVista("101111000", "12345", 6);
     conf[0] = "Troncal de conmutador";
     conf[3] = "Tiempo de duración para llamadas prohibidas";
     conf[5] = "Números de teléfono";
     conf[6] = "Tiempo de duración para llamadas libres";
-    conf[40] = "101111000";
-    conf[43] = "12345";
-    const char* names[] = {"Nacional (01)", "Internacional (00)", "Celulares (044)", "Números 900",
-                           "Servicios especiales (040)", "Por cobrar (020)"};
-    for (int k = 0; k < 6; ++k) conf[45 + k] = names[k];
-    conf[55] = "000000000";
-    FakePort* port = nullptr;
-    auto host = std::make_unique<qt::QtHost>();
-    auto p = std::make_unique<Programa>(*host, folder.path(), [&port] {
-        auto fp = std::make_unique<FakePort>();
-        port = fp.get();
-        return fp;
-    });
-    models::RegistraModelos(p->modelos());
-    p->pri().show();
+    ProgramaVista v(folder.path());
     folder.writeConfig("Fenzo", "30", conf);
-    p->pri().ZylCmd[5]->userClick();
-    p->pri().comando(3).userClick();
     std::string mapa = "0A1E09" "0001" "12345F" "140300" "000007" "000005" "010800" + ("5551234" + F(9)) +
                        ("B1A0A" + F(11)) + F(16) + F(16) + F(16) + "12345678" + "00" "45" + "90" + F(6) + F(16) +
                        F(16) + F(16) + ("0987" + F(12)) + "1A345F" "11111F" "2FFFFF" "FFFFFF" "54321F" + "6E" + F(24) +
                        "00" "03FE";
     codec::RecalculaSumas(mapa, *codec::BuscaModelo("0:"));
-    port->arrive(codec::RecepcionDesdeMapa(mapa));
-    QApplication::processEvents();
-    EXPECT_EQ(p->pri().ZylTexResCla->text(), "10345");
-    ASSERT_TRUE(qt::grabForm(p->pri(), shot("fenzo-panel.png")));
-    for (const char* name : {"ZylTexFenNumTel", "ZylTexFenClv"}) {
-        QWidget* wdg = host->widgetOf(*p->pri().find(name, name[9] == 'N' ? 9 : 4));
-        ASSERT_NE(wdg, nullptr) << name;
-        EXPECT_TRUE(wdg->isVisible()) << name;
-    }
-    p.reset();
-    host.reset();
+    v.lee(5, mapa);
+    EXPECT_EQ(v.w().ZylTexResCla->text(), "10345");
+    ASSERT_TRUE(qt::grabForm(v.w(), zylma::testing::Captura("fenzo-panel.png")));
+    for (const char* name : {"ZylTexFenNumTel", "ZylTexFenClv"}) v.esVisible(name, name[9] == 'N' ? 9 : 4);
 }
 
 }  // namespace
