@@ -1,6 +1,7 @@
 // The simulated Fenzo: its factory image, the length of its data part (which the firmware
 // decides) and its remote commands, as the device itself keeps them.
 #include "modelos/modelos_propios.h"
+#include "modelos/comun.h"
 
 #include "zylma/codec/conversores.h"
 
@@ -19,19 +20,12 @@ namespace {
 bool nuevo(const std::string& image) { return codec::ValorDigitoHex(image[2]) * 16 + codec::ValorDigitoHex(image[3]) >= 24; }
 std::size_t posClave(const std::string& image) { return nuevo(image) ? 205 : 11; }
 
-char digitoDispositivo(char c) {
-    if (c == '0') return 'A';
-    if (c == '*') return 'B';
-    if (c == '#') return 'C';
-    return c;
-}
-
 std::string leeDigitos(const std::string& image, std::size_t pos, std::size_t n) {
     return codec::DigitosAMarcacion(image.substr(pos - 1, n));
 }
 
 void escribeDigitos(std::string& image, std::size_t pos, std::size_t n, const std::string& digitos) {
-    for (std::size_t i = 0; i < n; ++i) image[pos - 1 + i] = i < digitos.size() ? digitoDispositivo(digitos[i]) : 'F';
+    for (std::size_t i = 0; i < n; ++i) image[pos - 1 + i] = i < digitos.size() ? DigitoEquipo(digitos[i]) : 'F';
 }
 
 // Slot s (0 = memory 01 ... 8 = memory 09, 9 = memory 00): its 16 map positions.
@@ -46,10 +40,6 @@ std::vector<std::size_t> posicionesMemoria(std::size_t slot) {
     return out;
 }
 
-bool soloDigitos(const std::string& s, const char* admitidos = "0123456789") {
-    return s.find_first_not_of(admitidos) == std::string::npos;
-}
-
 struct BitFenzo {
     std::string_view codigo;
     std::size_t pos;
@@ -59,23 +49,14 @@ constexpr BitFenzo kBitsFenzo[] = {
     {"#5", 20, 1}, {"#2", 17, 1}, {"#4", 17, 2}, {"#3", 18, 4}, {"#*", 20, 4}, {"#0", 20, 2},
 };
 
-std::vector<std::string> partes(std::string_view command) {
-    std::vector<std::string> out(1);
-    for (char c : command) {
-        if (c == ',') out.emplace_back();
-        else out.back() += c;
-    }
-    return out;
-}
-
 std::string fenzoRemote(std::string& image, std::string_view command) {
-    const std::vector<std::string> p = partes(command);
+    const std::vector<std::string> p = Partes(command);
     const std::string clave = leeDigitos(image, posClave(image), 5);
     const std::string& c0 = p[0];
     // "#1,<old>,1,,<new>" (or "#1,<old>,,,<new>" for firmware 8): the key change.
     if (c0 == "#1" && p.size() == 5) {
         if (p[1] != clave) return "key change refused: wrong key \"" + p[1] + "\"";
-        if (p[4].size() != 5 || !soloDigitos(p[4])) return "key change refused: \"" + p[4] + "\"";
+        if (p[4].size() != 5 || !SoloDigitos(p[4])) return "key change refused: \"" + p[4] + "\"";
         escribeDigitos(image, 11, 5, p[4]);
         if (nuevo(image)) escribeDigitos(image, 205, 5, p[4]);
         return "key changed to " + p[4];
@@ -84,7 +65,7 @@ std::string fenzoRemote(std::string& image, std::string_view command) {
     if (p.size() == 3 && (c0 == "#6" || c0 == "#9" || c0.size() == 2)) {
         if (p[1] != clave) return "remote command refused: wrong key \"" + p[1] + "\"";
         if (c0 == "#6" || c0 == "#9") {
-            if (p[2].size() > 3 || !soloDigitos(p[2])) return "duration refused: \"" + p[2] + "\"";
+            if (p[2].size() > 3 || !SoloDigitos(p[2])) return "duration refused: \"" + p[2] + "\"";
             const std::string v = std::string(3 - p[2].size(), '0') + p[2];
             const std::size_t pos = c0 == "#6" ? 30 : 36;
             for (std::size_t i = 0; i < 3; ++i) image[pos - 1 + 2 * i] = v[i];
@@ -93,10 +74,7 @@ std::string fenzoRemote(std::string& image, std::string_view command) {
         for (const BitFenzo& b : kBitsFenzo) {
             if (c0 != b.codigo) continue;
             if (p[2] != "9" && p[2] != "0") return "flag " + c0 + " refused: option \"" + p[2] + "\"";
-            char& nib = image[b.pos - 1];
-            int v = codec::ValorDigitoHex(nib);
-            v = p[2] == "9" ? (v | b.valor) : (v & ~b.valor);
-            nib = codec::DigitoHex(v)[0];
+            PonBit(image[b.pos - 1], b.valor, p[2] == "9");
             return "flag " + c0 + (p[2] == "9" ? " on" : " off");
         }
         return "";
@@ -109,17 +87,17 @@ std::string fenzoRemote(std::string& image, std::string_view command) {
             for (std::size_t pos : {24u, 26u, 28u}) image[pos - 1] = '0';
             return "call counter cleared";
         }
-        if (p.size() != 3 || !soloDigitos(p[2], "0123456789*#")) return "remote command refused: \"" + std::string(command) + "\"";
+        if (p.size() != 3 || !SoloDigitos(p[2], "*#")) return "remote command refused: \"" + std::string(command) + "\"";
         if (codigo == "#1") {
             if (!nuevo(image) || p[1].size() != 1 || p[1] < "2" || p[1] > "5" || p[2].size() > 5)
                 return "operation key refused: \"" + std::string(command) + "\"";
             escribeDigitos(image, 211 + 6 * static_cast<std::size_t>(p[1][0] - '2'), 5, p[2]);
             return "operation key #0" + p[1] + " set to " + p[2];
         }
-        if (p[1].size() != 1 || !soloDigitos(p[1]) || p[2].size() > 16) return "memory refused: \"" + std::string(command) + "\"";
+        if (p[1].size() != 1 || !SoloDigitos(p[1]) || p[2].size() > 16) return "memory refused: \"" + std::string(command) + "\"";
         const std::size_t slot = p[1] == "0" ? 9 : static_cast<std::size_t>(p[1][0] - '1');
         const std::vector<std::size_t> pos = posicionesMemoria(slot);
-        for (std::size_t i = 0; i < 16; ++i) image[pos[i] - 1] = i < p[2].size() ? digitoDispositivo(p[2][i]) : 'F';
+        for (std::size_t i = 0; i < 16; ++i) image[pos[i] - 1] = i < p[2].size() ? DigitoEquipo(p[2][i]) : 'F';
         return "memory 0" + p[1] + " set to " + p[2];
     }
     return "";

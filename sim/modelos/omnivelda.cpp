@@ -1,6 +1,7 @@
 // The simulated Omnivelda: its factory image and its remote commands, described from the
 // device's side.
 #include "modelos/modelos_propios.h"
+#include "modelos/comun.h"
 
 #include "zylma/codec/conversores.h"
 
@@ -42,30 +43,6 @@ constexpr OmnBit kBitsComando[] = {
 };
 
 // A dial digit in the device digit code: "A" for 0, "B" for "*", "C" for "#".
-char digitoEquipo(char c) {
-    if (c == '0') return 'A';
-    if (c == '*') return 'B';
-    if (c == '#') return 'C';
-    return c;
-}
-
-bool soloDigitos(std::string_view t, std::string_view extra = "") {
-    for (char c : t)
-        if (!(c >= '0' && c <= '9') && extra.find(c) == std::string_view::npos) return false;
-    return true;
-}
-
-std::vector<std::string> partes(std::string_view texto) {
-    std::vector<std::string> out(1);
-    for (char c : texto) {
-        if (c == ',')
-            out.emplace_back();
-        else
-            out.back() += c;
-    }
-    return out;
-}
-
 std::string clave(const std::string& image) { return codec::CambiaAPorCero(image.substr(kClave, 4)); }
 
 // Three decimal digits, one per byte: `digito` is the index of the first one's low nibble.
@@ -88,11 +65,11 @@ std::string omniveldaRemote(std::string& image, std::string_view command) {
         if (resto.empty() || resto[0] != ',') return "remote command refused: \"" + std::string(command) + "\"";
         resto.remove_prefix(1);
     }
-    std::vector<std::string> p = partes(resto);
+    std::vector<std::string> p = Partes(resto);
     if (p[0] != clave(image)) return "remote command refused: wrong key \"" + p[0] + "\"";
 
     if (codigo == "#20") {
-        if (p.size() != 2 || p[1].size() != 4 || !soloDigitos(p[1])) return "key change refused";
+        if (p.size() != 2 || p[1].size() != 4 || !SoloDigitos(p[1])) return "key change refused";
         for (std::size_t i = 0; i < 4; ++i) image[kClave + i] = p[1][i] == '0' ? 'A' : p[1][i];
         return "key changed to " + p[1];
     }
@@ -104,7 +81,7 @@ std::string omniveldaRemote(std::string& image, std::string_view command) {
         return "memories erased";
     }
     if (codigo == "#21" || codigo == "#22") {
-        if (p.size() != 2 || p[1].empty() || p[1].size() > 3 || !soloDigitos(p[1])) return "time refused";
+        if (p.size() != 2 || p[1].empty() || p[1].size() > 3 || !SoloDigitos(p[1])) return "time refused";
         const long v = std::stol(p[1]);
         if (v > 255) return "time refused";
         ponTiempo(image, codigo == "#21" ? kTiempoProhibido : kTiempoLibre, v);
@@ -113,20 +90,20 @@ std::string omniveldaRemote(std::string& image, std::string_view command) {
     if (codigo == "#23") {
         if (p.size() != 4) return "trunk digits refused";
         for (std::size_t j = 0; j < 3; ++j) {
-            if (p[1 + j].size() != 1 || !soloDigitos(p[1 + j], "*#")) return "trunk digits refused";
+            if (p[1 + j].size() != 1 || !SoloDigitos(p[1 + j], "*#")) return "trunk digits refused";
             image[kTroncal + 2 * j] = '0';
-            image[kTroncal + 2 * j + 1] = digitoEquipo(p[1 + j][0]);
+            image[kTroncal + 2 * j + 1] = DigitoEquipo(p[1 + j][0]);
         }
         return "trunk digits set";
     }
     if (codigo == "#27") {
-        if (p.size() != 3 || p[1].size() != 2 || !soloDigitos(p[1]) || !soloDigitos(p[2], "*#"))
+        if (p.size() != 3 || p[1].size() != 2 || !SoloDigitos(p[1]) || !SoloDigitos(p[2], "*#"))
             return "memory refused";
         const int n = std::stoi(p[1]);
         const std::size_t ancho = n < 14 ? 4 : 16;
         if (n > 23 || p[2].size() > ancho) return "memory refused";
         for (std::size_t j = 0; j < ancho; ++j) {
-            const char d = j < p[2].size() ? digitoEquipo(p[2][j]) : 'F';
+            const char d = j < p[2].size() ? DigitoEquipo(p[2][j]) : 'F';
             if (n < 14)
                 image[memoria4(static_cast<std::size_t>(n)) + j] = d;
             else
@@ -138,9 +115,7 @@ std::string omniveldaRemote(std::string& image, std::string_view command) {
     for (const OmnBit& b : kBitsComando) {
         if (codigo != b.codigo) continue;
         if (p.size() != 2 || (p[1] != "9" && p[1] != "0")) return codigo + " refused: option";
-        int v = codec::ValorDigitoHex(image[b.indice]);
-        v = p[1] == "9" ? (v | b.valor) : (v & ~b.valor);
-        image[b.indice] = codec::DigitoHex(v)[0];
+        PonBit(image[b.indice], b.valor, p[1] == "9");
         return codigo + (p[1] == "9" ? " on" : " off");
     }
     return "";

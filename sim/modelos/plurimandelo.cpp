@@ -1,6 +1,7 @@
 // The simulated Plurimandelo: its factory image, where a written data part lands, and its
 // remote commands.
 #include "modelos/modelos_propios.h"
+#include "modelos/comun.h"
 
 #include "zylma/codec/conversores.h"
 
@@ -123,17 +124,8 @@ Placement place(std::string& image, const codec::ModeloTrama& m, std::string_vie
     return p;
 }
 
-std::vector<std::string> split(std::string_view command) {
-    std::vector<std::string> parts(1);
-    for (char c : command) {
-        if (c == ',') parts.emplace_back();
-        else parts.back() += c;
-    }
-    return parts;
-}
-
 std::string remote(std::string& image, std::string_view command) {
-    const std::vector<std::string> parts = split(command);
+    const std::vector<std::string> parts = Partes(command);
     if (parts.size() < 3 || parts[0].empty() || parts[0][0] != '#') return "";
     if (parts[1] != deviceKey(image)) return "remote command refused: wrong key \"" + parts[1] + "\"";
     const std::string& code = parts[0];
@@ -166,10 +158,7 @@ std::string remote(std::string& image, std::string_view command) {
         if (code != s.code) continue;
         if (parts.size() != 3 || (parts[2] != "9" && parts[2] != "0"))
             return "switch " + code + " refused: option \"" + parts[2] + "\"";
-        char& nib = image[kSwitches + s.nibble];
-        int v = codec::ValorDigitoHex(nib);
-        v = parts[2] == "9" ? (v | s.bit) : (v & ~s.bit);
-        nib = codec::DigitoHex(v)[0];
+        PonBit(image[kSwitches + s.nibble], s.bit, parts[2] == "9");
         return "switch " + code + (parts[2] == "9" ? " on" : " off");
     }
     return "";

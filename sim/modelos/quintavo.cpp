@@ -4,6 +4,7 @@
 //  digits of a local call, 25-60 six settings of three digits (low nibbles), 61-124 memories
 //  01-04, 125-128 + 133-144 memory 05, 145-149 the key again, 151-174 operation keys #02-#05.
 #include "modelos/modelos_propios.h"
+#include "modelos/comun.h"
 
 #include "zylma/codec/conversores.h"
 
@@ -35,41 +36,21 @@ constexpr Bandera kBanderas[] = {{"*2", 20, 1}, {"*4", 17, 1}, {"*3", 17, 2}, {"
 
 char& en(std::string& image, std::size_t pos) { return image[pos - 1]; }
 
-// Dial digits to the device's digit code ("0" is "A", "*" "B", "#" "C"), "F" past the end.
-char codigoDe(char c) {
-    if (c == '0') return 'A';
-    if (c == '*') return 'B';
-    if (c == '#') return 'C';
-    return c;
-}
-
 std::string clave(const std::string& image) { return codec::DigitosAMarcacion(image.substr(kClave2 - 1, 5)); }
 
 void escribeDigitos(std::string& image, std::size_t pos, std::string_view digitos, std::size_t ancho) {
-    for (std::size_t i = 0; i < ancho; ++i) en(image, pos + i) = i < digitos.size() ? codigoDe(digitos[i]) : 'F';
+    for (std::size_t i = 0; i < ancho; ++i) en(image, pos + i) = i < digitos.size() ? DigitoEquipo(digitos[i]) : 'F';
 }
 
 void escribeMemoria5(std::string& image, std::string_view digitos) {
     for (std::size_t i = 0; i < 16; ++i) {
         const std::size_t pos = i < 4 ? 125 + i : 133 + (i - 4);
-        en(image, pos) = i < digitos.size() ? codigoDe(digitos[i]) : 'F';
+        en(image, pos) = i < digitos.size() ? DigitoEquipo(digitos[i]) : 'F';
     }
 }
 
-bool soloDigitos(std::string_view s, std::string_view otros = "") {
-    for (char c : s)
-        if ((c < '0' || c > '9') && otros.find(c) == std::string_view::npos) return false;
-    return !s.empty();
-}
-
-std::vector<std::string> partes(std::string_view s) {
-    std::vector<std::string> out(1);
-    for (char c : s) {
-        if (c == ',') out.emplace_back();
-        else out.back() += c;
-    }
-    return out;
-}
+// An empty field is no number here.
+bool soloDigitos(std::string_view s, std::string_view otros = "") { return !s.empty() && SoloDigitos(s, otros); }
 
 std::string quintavoRemote(std::string& image, std::string_view command) {
     if (command.size() < 3 || command.back() != 'f') return "";
@@ -77,7 +58,7 @@ std::string quintavoRemote(std::string& image, std::string_view command) {
     std::string resto(command.substr(2, command.size() - 3));
     // "*9" alone carries a separator between its code and the key.
     if (codigo == "*9" && !resto.empty() && resto[0] == ',') resto.erase(0, 1);
-    std::vector<std::string> p = partes(resto);
+    std::vector<std::string> p = Partes(resto);
     const std::string propia = clave(image);
 
     if (codigo == "#1" || codigo == "#2") {
@@ -117,9 +98,7 @@ std::string quintavoRemote(std::string& image, std::string_view command) {
     for (const Bandera& b : kBanderas) {
         if (codigo != b.codigo) continue;
         if (v != "9" && v != "0") return "flag " + codigo + " refused: option \"" + v + "\"";
-        int n = codec::ValorDigitoHex(en(image, b.pos));
-        n = v == "9" ? (n | b.valor) : (n & ~b.valor);
-        en(image, b.pos) = codec::DigitoHex(n)[0];
+        PonBit(en(image, b.pos), b.valor, v == "9");
         return "flag " + codigo + (v == "9" ? " on" : " off");
     }
     for (const Ajuste& a : kAjustes) {

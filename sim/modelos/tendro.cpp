@@ -1,5 +1,6 @@
 // The simulated Téndro: its factory image and its remote commands.
 #include "modelos/modelos_propios.h"
+#include "modelos/comun.h"
 
 #include "zylma/codec/conversores.h"
 
@@ -25,17 +26,7 @@ constexpr TendroBit kTendroBits[] = {
 std::string tendroKey(const std::string& image) { return codec::CambiaAPorCero(image.substr(10, 4)); }
 
 std::string tendroRemote(std::string& image, std::string_view command) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (char c : command) {
-        if (c == ',') {
-            parts.push_back(part);
-            part.clear();
-        } else {
-            part += c;
-        }
-    }
-    parts.push_back(part);
+    const std::vector<std::string> parts = Partes(command);
     if (parts.size() != 3) return "";
     if (parts[1] != tendroKey(image)) return "remote command refused: wrong key \"" + parts[1] + "\"";
     if (parts[0] == "#2") {
@@ -48,10 +39,7 @@ std::string tendroRemote(std::string& image, std::string_view command) {
     for (const TendroBit& b : kTendroBits) {
         if (parts[0] != b.codigo) continue;
         if (parts[2] != "9" && parts[2] != "0") return "restriction " + parts[0] + " refused: option \"" + parts[2] + "\"";
-        char& nib = image[16 + b.nibble];
-        int v = codec::ValorDigitoHex(nib);
-        v = parts[2] == "9" ? (v | b.valor) : (v & ~b.valor);
-        nib = codec::DigitoHex(v)[0];
+        PonBit(image[16 + b.nibble], b.valor, parts[2] == "9");
         return "restriction " + parts[0] + (parts[2] == "9" ? " on" : " off");
     }
     return "";

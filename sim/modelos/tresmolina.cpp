@@ -1,6 +1,7 @@
 // The simulated Tresmolina: its factory image and its remote commands, as the device itself
 // keeps them.
 #include "modelos/modelos_propios.h"
+#include "modelos/comun.h"
 
 #include "zylma/codec/conversores.h"
 
@@ -17,20 +18,10 @@ namespace {
 // operation keys #02 to #04 from 111 and #05 to #25 from 133, six apart.
 constexpr std::size_t kPosClave = 105;
 
-char digitoDispositivo(char c) {
-    if (c == '0') return 'A';
-    if (c == '*') return 'B';
-    if (c == '#') return 'C';
-    return c;
-}
-
 void escribeDigitos(std::string& image, std::size_t pos, std::size_t n, const std::string& digitos) {
-    for (std::size_t i = 0; i < n; ++i) image[pos - 1 + i] = i < digitos.size() ? digitoDispositivo(digitos[i]) : 'F';
+    for (std::size_t i = 0; i < n; ++i) image[pos - 1 + i] = i < digitos.size() ? DigitoEquipo(digitos[i]) : 'F';
 }
 
-bool soloDigitos(const std::string& s, const char* admitidos = "0123456789") {
-    return s.find_first_not_of(admitidos) == std::string::npos;
-}
 
 std::size_t posClaveOperacion(int n) { return n <= 4 ? 111 + 6 * static_cast<std::size_t>(n - 2) : 133 + 6 * static_cast<std::size_t>(n - 5); }
 
@@ -46,17 +37,13 @@ constexpr BitTresmolina kBitsTresmolina[] = {
 std::string tresmolinaRemote(std::string& image, std::string_view command) {
     if (command.empty() || command.back() != 'f') return "";
     command.remove_suffix(1);
-    std::vector<std::string> p(1);
-    for (char c : command) {
-        if (c == ',') p.emplace_back();
-        else p.back() += c;
-    }
+    const std::vector<std::string> p = Partes(command);
     const std::string clave = codec::DigitosAMarcacion(image.substr(kPosClave - 1, 5));
     const std::string& c0 = p[0];
     if (p.size() == 3 && c0.size() == 2) {
         if (p[1] != clave) return "remote command refused: wrong key \"" + p[1] + "\"";
         if (c0 == "#6" || c0 == "#9") {
-            if (p[2].size() > 3 || !soloDigitos(p[2])) return "duration refused: \"" + p[2] + "\"";
+            if (p[2].size() > 3 || !SoloDigitos(p[2])) return "duration refused: \"" + p[2] + "\"";
             const std::string v = std::string(3 - p[2].size(), '0') + p[2];
             const std::size_t pos = c0 == "#6" ? 30 : 36;
             for (std::size_t i = 0; i < 3; ++i) image[pos - 1 + 2 * i] = v[i];
@@ -65,10 +52,7 @@ std::string tresmolinaRemote(std::string& image, std::string_view command) {
         for (const BitTresmolina& b : kBitsTresmolina) {
             if (c0 != b.codigo) continue;
             if (p[2] != "9" && p[2] != "0") return "flag " + c0 + " refused: option \"" + p[2] + "\"";
-            char& nib = image[b.pos - 1];
-            int v = codec::ValorDigitoHex(nib);
-            v = p[2] == "9" ? (v | b.valor) : (v & ~b.valor);
-            nib = codec::DigitoHex(v)[0];
+            PonBit(image[b.pos - 1], b.valor, p[2] == "9");
             return "flag " + c0 + (p[2] == "9" ? " on" : " off");
         }
         return "";
@@ -80,11 +64,11 @@ std::string tresmolinaRemote(std::string& image, std::string_view command) {
         for (std::size_t pos : {24u, 26u, 28u}) image[pos - 1] = '0';
         return "call counter cleared";
     }
-    if (p.size() != 3 || !soloDigitos(p[1]) || p[1].empty() || p[1].size() > 2 || !soloDigitos(p[2], "0123456789*#"))
+    if (p.size() != 3 || !SoloDigitos(p[1]) || p[1].empty() || p[1].size() > 2 || !SoloDigitos(p[2], "*#"))
         return "remote command refused: \"" + std::string(command) + "\"";
     const int n = std::stoi(p[1]);
     if (codigo == "#1" && p[1] == "01") {  // "#1<old>,01,<new>": the key change
-        if (p[2].size() != 5 || !soloDigitos(p[2])) return "key change refused: \"" + p[2] + "\"";
+        if (p[2].size() != 5 || !SoloDigitos(p[2])) return "key change refused: \"" + p[2] + "\"";
         escribeDigitos(image, 11, 5, p[2]);
         escribeDigitos(image, kPosClave, 5, p[2]);
         return "key changed to " + p[2];
