@@ -2,20 +2,14 @@
 // one of its remote commands applied by the device.
 #include "modelos_e2e_fixture.h"
 #include "zylma/app/monitor.h"
-#include "zylma/app/zyl_for_pri.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
-#include "zylma/models/modelos.h"
 #include "zylma/sim/comandos.h"
 #include "grupo2/quintavo.h"
-
-#include <gtest/gtest.h>
 
 using namespace zylma;
 using namespace zylma::app;
 using zylma::testing::AppFolder;
-using zylma::testing::LiveProgram;
-using zylma::testing::SimLine;
 using zylma::testing::ModeloE2E;
 
 namespace {

@@ -2,17 +2,11 @@
 // way it is: setting by setting, with remote commands that a later read shows.
 #include "modelos_e2e_fixture.h"
 #include "zylma/app/cambio_clave.h"
-#include "zylma/app/zyl_for_pri.h"
-#include "zylma/models/modelos.h"
 #include "zylma/sim/comandos.h"
-
-#include <gtest/gtest.h>
 
 using namespace zylma;
 using namespace zylma::app;
 using zylma::testing::AppFolder;
-using zylma::testing::LiveProgram;
-using zylma::testing::SimLine;
 using zylma::testing::ModeloE2E;
 
 namespace {

@@ -1,22 +1,16 @@
 // A simulated Téndro read, edited, written and read again over a real pseudo-terminal.
 #include "modelos_e2e_fixture.h"
 #include "zylma/app/monitor.h"
-#include "zylma/app/zyl_for_pri.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
-#include "zylma/models/modelos.h"
 #include "zylma/sim/comandos.h"
 #include "grupo1/tendro.h"
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 
 using namespace zylma;
 using namespace zylma::app;
 using zylma::testing::AppFolder;
-using zylma::testing::LiveProgram;
-using zylma::testing::SimLine;
 using zylma::testing::ModeloE2E;
 
 namespace {

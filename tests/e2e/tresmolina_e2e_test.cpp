@@ -2,18 +2,12 @@
 // a remote command the device applies.
 #include "modelos_e2e_fixture.h"
 #include "grupo2/fenzo.h"
-#include "zylma/app/zyl_for_pri.h"
 #include "zylma/codec/imagen.h"
-#include "zylma/models/modelos.h"
 #include "zylma/sim/comandos.h"
-
-#include <gtest/gtest.h>
 
 using namespace zylma;
 using namespace zylma::app;
 using zylma::testing::AppFolder;
-using zylma::testing::LiveProgram;
-using zylma::testing::SimLine;
 using zylma::testing::ModeloE2E;
 
 namespace {

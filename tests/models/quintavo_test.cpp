@@ -4,12 +4,6 @@
 #include "grupo2/quintavo.h"
 #include "zylma/app/barra.h"
 #include "zylma/app/cambio_clave.h"
-#include "zylma/app/monitor.h"
-#include "zylma/app/zyl_for_pri.h"
-#include "zylma/codec/imagen.h"
-#include "zylma/models/modelos.h"
-
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -17,7 +11,6 @@ using namespace zylma;
 using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
-using zylma::testing::ProgramHarness;
 using zylma::testing::ModeloFixture;
 
 namespace {

@@ -4,18 +4,11 @@
 #include "grupo2/selvarindo.h"
 #include "zylma/app/barra.h"
 #include "zylma/app/cambio_clave.h"
-#include "zylma/app/monitor.h"
-#include "zylma/app/zyl_for_pri.h"
-#include "zylma/codec/imagen.h"
-#include "zylma/models/modelos.h"
-
-#include <gtest/gtest.h>
 
 using namespace zylma;
 using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
-using zylma::testing::ProgramHarness;
 using zylma::testing::ModeloFixture;
 
 namespace {

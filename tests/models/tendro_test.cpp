@@ -3,12 +3,6 @@
 #include "modelos_fixture.h"
 #include "grupo1/tendro.h"
 #include "zylma/app/barra.h"
-#include "zylma/app/monitor.h"
-#include "zylma/app/zyl_for_pri.h"
-#include "zylma/codec/imagen.h"
-#include "zylma/models/modelos.h"
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 
@@ -16,7 +10,6 @@ using namespace zylma;
 using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
-using zylma::testing::ProgramHarness;
 using zylma::testing::ModeloFixture;
 
 namespace {

@@ -3,18 +3,11 @@
 #include "modelos_fixture.h"
 #include "grupo2/tresmolina.h"
 #include "zylma/app/barra.h"
-#include "zylma/app/monitor.h"
-#include "zylma/app/zyl_for_pri.h"
-#include "zylma/codec/imagen.h"
-#include "zylma/models/modelos.h"
-
-#include <gtest/gtest.h>
 
 using namespace zylma;
 using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
-using zylma::testing::ProgramHarness;
 using zylma::testing::ModeloFixture;
 
 namespace {
