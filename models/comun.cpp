@@ -51,6 +51,32 @@ std::optional<std::string> OpcionCasilla(std::string_view valor) {
     return std::nullopt;
 }
 
+app::ModeloEquipo Unidad(const char* nombre, const char* panel, const char* codigo,
+                         std::function<void(Programa&)> cargaConf, std::function<void(Programa&)> leeEquipo,
+                         std::function<bool(Programa&)> preparaEnvio, std::function<bool(Programa&)> armaComando) {
+    app::ModeloEquipo m;
+    m.nombre = nombre;
+    m.panel = panel;
+    m.codigo = codigo;
+    m.cargaConf = std::move(cargaConf);
+    m.leeEquipo = std::move(leeEquipo);
+    m.preparaEnvio = std::move(preparaEnvio);
+    m.armaComando = std::move(armaComando);
+    return m;
+}
+
+app::Disparador Fila(std::string control, int indice, app::Gesto gesto, std::string numero, app::ValorDe valor,
+                     bool pasaIndice) {
+    app::Disparador d;
+    d.control = std::move(control);
+    d.indice = indice;
+    d.gesto = gesto;
+    d.numero = std::move(numero);
+    d.valor = valor;
+    d.pasaIndice = pasaIndice;
+    return d;
+}
+
 bool AbreConfiguracion(Programa& p, std::string_view carpeta, std::size_t restricciones, records::Record& r) {
     ZylForPri& w = p.pri();
     p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, std::string(carpeta), p.VersionEquipo);

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "zylma/app/modelos.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/forms/control.h"
@@ -51,6 +53,19 @@ std::optional<std::string> OpcionCasilla(std::string_view valor);
 // block 2 follows the first block's checksum and its own header.
 inline constexpr std::size_t kDatosPrimerBloque = 122;
 constexpr std::size_t PosicionDatos(std::size_t i) { return i <= kDatosPrimerBloque ? i + 6 : i + 10; }
+
+// ---------------------------------------------------------------- the unit's table row
+
+// The unit as the main window's dispatch sees it: its name, panel, wire code and procedures.
+// The panel's controls, triggers and checks are the unit's own to add.
+app::ModeloEquipo Unidad(const char* nombre, const char* panel, const char* codigo,
+                         std::function<void(app::Programa&)> cargaConf, std::function<void(app::Programa&)> leeEquipo,
+                         std::function<bool(app::Programa&)> preparaEnvio,
+                         std::function<bool(app::Programa&)> armaComando);
+
+// A trigger row: `IndiceComando` := the element's index when `pasaIndice`.
+app::Disparador Fila(std::string control, int indice, app::Gesto gesto, std::string numero, app::ValorDe valor,
+                     bool pasaIndice = false);
 
 // ---------------------------------------------------------------- procedures
 

@@ -406,13 +406,7 @@ void creaPanel(ZylForPri& w, forms::Frame& panel) {
 }
 
 Disparador fila(const char* control, int indice, Gesto gesto, const char* numero, ValorDe valor) {
-    Disparador d;
-    d.control = control;
-    d.indice = indice;
-    d.gesto = gesto;
-    d.numero = numero;
-    d.valor = valor;
-    return d;
+    return Fila(control, indice, gesto, numero, valor);
 }
 
 std::vector<Disparador> disparadores() {
@@ -452,15 +446,9 @@ std::vector<Validador> validadores() {
 }  // namespace
 
 app::ModeloEquipo Modelo() {
-    app::ModeloEquipo m;
-    m.nombre = kNombre;
-    m.panel = kPanel;
-    m.codigo = "05";
+    app::ModeloEquipo m = Unidad(kNombre, kPanel, "05", CargaConfOmnivelda, LeeEquipoOmnivelda,
+                                 PreparaEnvioOmnivelda, ArmaComandoOmnivelda);
     m.creaPanel = creaPanel;
-    m.cargaConf = CargaConfOmnivelda;
-    m.leeEquipo = LeeEquipoOmnivelda;
-    m.preparaEnvio = PreparaEnvioOmnivelda;
-    m.armaComando = ArmaComandoOmnivelda;
     m.disparadores = disparadores();
     m.validadores = validadores();
     return m;

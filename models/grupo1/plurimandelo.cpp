@@ -364,22 +364,13 @@ bool ArmaComandoPlurimandelo(Programa& p) {
 
 namespace {
 app::Disparador fila(const char* control, int indice, app::Gesto gesto, const char* numero, app::ValorDe valor) {
-    app::Disparador d;
-    d.control = control;
-    d.indice = indice;
-    d.gesto = gesto;
-    d.numero = numero;
-    d.valor = valor;
-    d.pasaIndice = indice >= 0;
-    return d;
+    return Fila(control, indice, gesto, numero, valor, indice >= 0);
 }
 }  // namespace
 
 app::ModeloEquipo Modelo() {
-    app::ModeloEquipo m;
-    m.nombre = kNombre;
-    m.panel = kPanel;
-    m.codigo = "03";
+    app::ModeloEquipo m = Unidad(kNombre, kPanel, "03", CargaConfPlurimandelo, LeeEquipoPlurimandelo,
+                                 PreparaEnvioPlurimandelo, ArmaComandoPlurimandelo);
     m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
         using namespace zylma::forms;
         panel.setCaption("");
@@ -441,10 +432,6 @@ app::ModeloEquipo Modelo() {
             t.move(5400, 210 + i * 330, 900, 300);
         }
     };
-    m.cargaConf = CargaConfPlurimandelo;
-    m.leeEquipo = LeeEquipoPlurimandelo;
-    m.preparaEnvio = PreparaEnvioPlurimandelo;
-    m.armaComando = ArmaComandoPlurimandelo;
     m.disparadores = {
         fila("ZylTexPluDurP", -1, app::Gesto::DobleClic, "11", app::ValorDe::Texto),
         fila("ZylTexPluDurL", -1, app::Gesto::DobleClic, "12", app::ValorDe::Texto),

@@ -316,10 +316,8 @@ bool ArmaComandoSonobrisa(Programa& p) {
 }
 
 app::ModeloEquipo Modelo() {
-    app::ModeloEquipo m;
-    m.nombre = kNombre;
-    m.panel = kPanel;
-    m.codigo = "04";
+    app::ModeloEquipo m = Unidad(kNombre, kPanel, "04", CargaConfSonobrisa, LeeEquipoSonobrisa,
+                                 PreparaEnvioSonobrisa, ArmaComandoSonobrisa);
     m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
         using namespace zylma::forms;
         panel.setCaption("");
@@ -359,17 +357,8 @@ app::ModeloEquipo Modelo() {
         num.setMaxLength(3);
         num.move(240, 330, 900, 315);
     };
-    m.cargaConf = CargaConfSonobrisa;
-    m.leeEquipo = LeeEquipoSonobrisa;
-    m.preparaEnvio = PreparaEnvioSonobrisa;
-    m.armaComando = ArmaComandoSonobrisa;
     auto fila = [](const char* control, Gesto gesto, const char* numero, ValorDe valor) {
-        Disparador d;
-        d.control = control;
-        d.gesto = gesto;
-        d.numero = numero;
-        d.valor = valor;
-        return d;
+        return Fila(control, -1, gesto, numero, valor);
     };
     m.disparadores = {
         fila("ZylChkSonTono", Gesto::PulsacionDerecha, "11", ValorDe::Nada),

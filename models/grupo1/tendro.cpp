@@ -162,20 +162,14 @@ bool ArmaComandoTendro(Programa& p) {
 }
 
 app::ModeloEquipo Modelo() {
-    app::ModeloEquipo m;
-    m.nombre = kNombre;
-    m.panel = kPanel;
-    m.codigo = "00";
+    app::ModeloEquipo m = Unidad(kNombre, kPanel, "00", CargaConfTendro, LeeEquipoTendro,
+                                 PreparaEnvioTendro, ArmaComandoTendro);
     m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
         panel.setCaption("");
         auto& titulo = w.add<forms::Label>("ZylLabTen", -1, &panel);
         titulo.setCaption("Téndro");
         titulo.move(240, 300, 3000, 360);
     };
-    m.cargaConf = CargaConfTendro;
-    m.leeEquipo = LeeEquipoTendro;
-    m.preparaEnvio = PreparaEnvioTendro;
-    m.armaComando = ArmaComandoTendro;
     return m;
 }
 

@@ -402,23 +402,9 @@ bool ArmaComandoFenzo(Programa& p) {
 
 // ---------------------------------------------------------------- the panel
 
-app::Disparador Fila(std::string control, int indice, app::Gesto gesto, std::string numero, app::ValorDe valor,
-                     bool pasaIndice) {
-    app::Disparador d;
-    d.control = std::move(control);
-    d.indice = indice;
-    d.gesto = gesto;
-    d.numero = std::move(numero);
-    d.valor = valor;
-    d.pasaIndice = pasaIndice;
-    return d;
-}
-
 app::ModeloEquipo Modelo() {
-    app::ModeloEquipo m;
-    m.nombre = kNombre;
-    m.panel = kPanel;
-    m.codigo = "0:";
+    app::ModeloEquipo m = Unidad(kNombre, kPanel, "0:", CargaConfFenzo, LeeEquipoFenzo,
+                                 PreparaEnvioFenzo, ArmaComandoFenzo);
     m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
         using namespace zylma::forms;
         panel.setCaption("");
@@ -482,10 +468,6 @@ app::ModeloEquipo Modelo() {
             caja.move(x + 900, y, 660, 315);
         }
     };
-    m.cargaConf = CargaConfFenzo;
-    m.leeEquipo = LeeEquipoFenzo;
-    m.preparaEnvio = PreparaEnvioFenzo;
-    m.armaComando = ArmaComandoFenzo;
     // The trunk box is the main window's single "ZylChkFenResC".
     m.disparadores = {
         Fila("ZylChkFenResC", -1, Gesto::PulsacionDerecha, "11", ValorDe::Estado),

@@ -169,8 +169,7 @@ struct ComandoArmado {
 std::optional<ComandoArmado> ArmaComando(const Comando& c);
 
 // A trigger row: `IndiceComando` := the element's index when `pasaIndice`.
-app::Disparador Fila(std::string control, int indice, app::Gesto gesto, std::string numero, app::ValorDe valor,
-                     bool pasaIndice = false);
+using models::Fila;
 
 // The unit as the main window's dispatch sees it.
 app::ModeloEquipo Modelo();

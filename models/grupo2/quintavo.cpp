@@ -445,14 +445,7 @@ void creaPanel(ZylForPri& w, forms::Frame& panel) {
 std::vector<Disparador> disparadores() {
     std::vector<Disparador> f;
     auto fila = [&](const char* control, int indice, Gesto g, const char* numero, ValorDe valor, bool pasaIndice = false) {
-        Disparador d;
-        d.control = control;
-        d.indice = indice;
-        d.gesto = g;
-        d.numero = numero;
-        d.valor = valor;
-        d.pasaIndice = pasaIndice;
-        f.push_back(d);
+        f.push_back(Fila(control, indice, g, numero, valor, pasaIndice));
         return &f.back();
     };
     fila("ZylChkQuiCon", 3, Gesto::PulsacionDerecha, "11", ValorDe::Estado);
@@ -486,15 +479,9 @@ std::vector<Validador> validadores() {
 }  // namespace
 
 app::ModeloEquipo Modelo() {
-    app::ModeloEquipo m;
-    m.nombre = kNombre;
-    m.panel = kPanel;
-    m.codigo = "02";
+    app::ModeloEquipo m = Unidad(kNombre, kPanel, "02", CargaConfQuintavo, LeeEquipoQuintavo,
+                                 PreparaEnvioQuintavo, ArmaComandoQuintavo);
     m.creaPanel = creaPanel;
-    m.cargaConf = CargaConfQuintavo;
-    m.leeEquipo = LeeEquipoQuintavo;
-    m.preparaEnvio = PreparaEnvioQuintavo;
-    m.armaComando = ArmaComandoQuintavo;
     m.disparadores = disparadores();
     m.validadores = validadores();
     return m;

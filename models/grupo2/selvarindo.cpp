@@ -295,15 +295,10 @@ std::vector<Disparador> disparadores() {
 }  // namespace
 
 app::ModeloEquipo Modelo() {
-    app::ModeloEquipo m;
-    m.nombre = kNombre;
-    m.panel = kPanel;
-    m.codigo = "08";
-    m.creaPanel = creaPanel;
-    m.cargaConf = CargaConfSelvarindo;
-    m.leeEquipo = LeeEquipoSelvarindo;
     // No write preparation: the Selvarindo is programmed by remote commands.
-    m.armaComando = ArmaComandoSelvarindo;
+    app::ModeloEquipo m = Unidad(kNombre, kPanel, "08", CargaConfSelvarindo, LeeEquipoSelvarindo,
+                                 nullptr, ArmaComandoSelvarindo);
+    m.creaPanel = creaPanel;
     m.preparaParametro = PreparaEnvioSelvarindo;
     m.disparadores = disparadores();
     m.validadores = {{"ZylTxtSvdClvSal", -1, Regla::ClaveSalida, "ERROR EN LA CLAVE"}};

@@ -271,10 +271,8 @@ bool ArmaComandoTresmolina(Programa& p) {
 // ---------------------------------------------------------------- the panel
 
 app::ModeloEquipo Modelo() {
-    app::ModeloEquipo m;
-    m.nombre = kNombre;
-    m.panel = kPanel;
-    m.codigo = "06";
+    app::ModeloEquipo m = Unidad(kNombre, kPanel, "06", CargaConfTresmolina, LeeEquipoTresmolina,
+                                 PreparaEnvioTresmolina, ArmaComandoTresmolina);
     m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
         using namespace zylma::forms;
         panel.setCaption("");
@@ -341,10 +339,6 @@ app::ModeloEquipo Modelo() {
             caja.move(x + 900, y, 705, 285);
         }
     };
-    m.cargaConf = CargaConfTresmolina;
-    m.leeEquipo = LeeEquipoTresmolina;
-    m.preparaEnvio = PreparaEnvioTresmolina;
-    m.armaComando = ArmaComandoTresmolina;
     m.disparadores = {
         Fila("ZylChkTreCom", 1, Gesto::PulsacionDerecha, "11", ValorDe::Estado),
         Fila("ZylTxtTreDurP", -1, Gesto::DobleClic, "12", ValorDe::Texto),
