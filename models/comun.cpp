@@ -1,6 +1,7 @@
 #include "comun.h"
 
 #include "zylma/app/enlace.h"
+#include "zylma/app/lectura.h"
 #include "zylma/app/monitor.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
@@ -75,6 +76,24 @@ app::Disparador Fila(std::string control, int indice, app::Gesto gesto, std::str
     d.valor = valor;
     d.pasaIndice = pasaIndice;
     return d;
+}
+
+bool TomaImagen(Programa& p, const codec::ModeloTrama& trama, SiDanada siDanada) {
+    if (!LecturaLista(p, trama)) return false;
+    if (siDanada != SiDanada::NoHaySumas && !codec::SumasCorrectas(p.MapaLectura, trama)) {
+        switch (siDanada) {
+        case SiDanada::Reintenta: ReintentaLectura(p); break;
+        case SiDanada::ReintentaGuardada:
+            if (p.LecturaEnVivo != 1) ReintentaLectura(p);
+            p.LecturaEnVivo = 1;
+            break;
+        case SiDanada::EsperaVigilante: p.LecturaEnVivo = 1; break;
+        case SiDanada::NoHaySumas: break;
+        }
+        return false;
+    }
+    LecturaCompleta(p);
+    return true;
 }
 
 bool AbreConfiguracion(Programa& p, std::string_view carpeta, std::size_t restricciones, records::Record& r) {

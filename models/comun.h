@@ -12,6 +12,7 @@
 #include "zylma/app/modelos.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "zylma/codec/imagen.h"
 #include "zylma/forms/control.h"
 #include "zylma/records/records.h"
 
@@ -68,6 +69,19 @@ app::Disparador Fila(std::string control, int indice, app::Gesto gesto, std::str
                      bool pasaIndice = false);
 
 // ---------------------------------------------------------------- procedures
+
+// What a read does with an image whose checksums are wrong.
+enum class SiDanada {
+    NoHaySumas,         // the model's image has none: a whole image is always taken
+    Reintenta,          // the read is asked again
+    ReintentaGuardada,  // asked again only for a stored image; live, the watchdog ends the read
+    EsperaVigilante,    // nothing changes: the watchdog ends the read with its message
+};
+
+// The start of every read: true once the reception holds the whole image of the model, its
+// checksums right, with the reception closed; false while it is incomplete or when it is
+// damaged, with the model's rule for a damaged image applied.
+bool TomaImagen(app::Programa& p, const codec::ModeloTrama& trama, SiDanada siDanada);
 
 // Finds and reads the configuration record of the model's folder for the device's version, and
 // loads the key, the flag text and the captions of the first `restricciones` restriction boxes.

@@ -300,13 +300,8 @@ void CargaConfPlurimandelo(Programa& p) {
 }
 
 void LeeEquipoPlurimandelo(Programa& p) {
-    if (!LecturaLista(p, trama())) return;
+    if (!TomaImagen(p, trama(), SiDanada::Reintenta)) return;
     const std::string mapa = p.MapaLectura;
-    if (!codec::SumasCorrectas(mapa, trama())) {
-        ReintentaLectura(p);
-        return;
-    }
-    LecturaCompleta(p);
     ZylForPri& w = p.pri();
     const Lectura l = Decodifica(mapa);
     p.VersionEquipo = l.version;

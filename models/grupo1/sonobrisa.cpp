@@ -264,9 +264,7 @@ void CargaConfSonobrisa(Programa& p) {
 }
 
 void LeeEquipoSonobrisa(Programa& p) {
-    if (!LecturaLista(p, trama())) return;
-    // No checksum: a whole image is always taken.
-    LecturaCompleta(p);
+    if (!TomaImagen(p, trama(), SiDanada::NoHaySumas)) return;
     ZylForPri& w = p.pri();
     const Lectura l = Decodifica(p.MapaLectura);
     p.VersionEquipo = l.version;

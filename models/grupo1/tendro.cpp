@@ -110,13 +110,8 @@ void CargaConfTendro(Programa& p) {
 }
 
 void LeeEquipoTendro(Programa& p) {
-    if (!LecturaLista(p, trama())) return;
+    if (!TomaImagen(p, trama(), SiDanada::Reintenta)) return;
     const std::string mapa = p.MapaLectura;
-    if (!codec::SumasCorrectas(mapa, trama())) {
-        ReintentaLectura(p);
-        return;
-    }
-    LecturaCompleta(p);
     ZylForPri& w = p.pri();
     const Lectura l = Decodifica(mapa);
     p.VersionEquipo = l.version;

@@ -276,14 +276,9 @@ void CargaConfQuintavo(Programa& p) {
 }
 
 void LeeEquipoQuintavo(Programa& p) {
-    if (!LecturaLista(p, trama())) return;
-    const std::string mapa = p.MapaLectura;
     // A damaged image changes nothing: the watchdog ends the read with its message.
-    if (!codec::SumasCorrectas(mapa, trama())) {
-        p.LecturaEnVivo = 1;
-        return;
-    }
-    LecturaCompleta(p);
+    if (!TomaImagen(p, trama(), SiDanada::EsperaVigilante)) return;
+    const std::string mapa = p.MapaLectura;
     ZylForPri& w = p.pri();
     const Lectura l = Decodifica(mapa);
     p.VersionEquipo = l.version;

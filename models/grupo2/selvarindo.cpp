@@ -175,9 +175,8 @@ void CargaConfSelvarindo(Programa& p) {
 }
 
 void LeeEquipoSelvarindo(Programa& p) {
-    if (!LecturaLista(p, trama())) return;
     // No checksum: any answer of the whole length is decoded.
-    LecturaCompleta(p);
+    if (!TomaImagen(p, trama(), SiDanada::NoHaySumas)) return;
     ZylForPri& w = p.pri();
     const Lectura l = Decodifica(p.monitor().ZylTexMon[4]->text(), p.MapaLectura);
     p.VersionEquipo = l.version;

@@ -195,15 +195,9 @@ void CargaConfTresmolina(Programa& p) {
 }
 
 void LeeEquipoTresmolina(Programa& p) {
-    if (!LecturaLista(p, trama())) return;
+    // Live, the watchdog ends a damaged read with its message; a stored image has no watchdog.
+    if (!TomaImagen(p, trama(), SiDanada::ReintentaGuardada)) return;
     const std::string mapa = p.MapaLectura;
-    if (!codec::SumasCorrectas(mapa, trama())) {
-        // Live, the watchdog ends the read with its message; a stored image has no watchdog.
-        if (p.LecturaEnVivo != 1) ReintentaLectura(p);
-        p.LecturaEnVivo = 1;
-        return;
-    }
-    LecturaCompleta(p);
     ZylForPri& w = p.pri();
     const Lectura l = tresmolina::Decodifica(mapa);
     p.VersionEquipo = l.version;
