@@ -212,26 +212,8 @@ Lectura Decodifica(std::string_view mapa) {
     l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
     l.modificadorGardomelinta = codec::MuestraModificador(mapa);
     const std::string datos = DatosDesdeMapa(mapa);
-    for (const Campo& c : kCampos) {
-        const std::string_view v = codec::Posiciones(datos, c.inicio, c.inicio + Ancho(c.dato) - 1);
-        const auto e = static_cast<std::size_t>(c.elemento);
-        switch (c.dato) {
-            case Dato::Modificador: break;  // shown by the common header rule
-            case Dato::Clave:
-                if ((c.elemento == 1) == l.travesolin) l.clave = DigitosDeCampo(v, 5);
-                break;
-            case Dato::Banderas:
-                l.banderas = BanderasDesdeCampo(v);
-                l.troncal = TroncalDesdeCampo(v);
-                break;
-            case Dato::Contador: l.contador = DecodificaTresDigitos(v); break;
-            case Dato::DuracionProhibidas: l.duracionProhibidas = DecodificaTresDigitos(v); break;
-            case Dato::DuracionLibres: l.duracionLibres = DecodificaTresDigitos(v); break;
-            case Dato::Memoria: l.memorias[e] = codec::DigitosAMarcacion(v); break;
-            // Both variants read the operation keys.
-            case Dato::ClaveOperacion: l.claves[e] = DigitosDeCampo(v, 5); break;
-        }
-    }
+    // Each variant reads its own copy of the key; both read the operation keys.
+    LeeCampos(datos, kCampos, l.travesolin ? 1 : 0, l);
     return l;
 }
 
@@ -375,17 +357,16 @@ bool PreparaEnvioFenzo(Programa& p) {
     const Imagen img = ArmaImagen(d);
     // A refused write still records its image (fields fitted to their places); nothing of it
     // may go out.
-    if (p.EstadoCaptura == "Activado") p.ImagenEnvio = img.datos;
-    p.TramaEnvio = img.trama;
-    p.MascaraEnvio = img.mascara;
-    p.monitor().ZylTexMon[2]->setText(p.TramaEnvio);
+    RegistraEnvio(p, p.EstadoCaptura == "Activado" ? img.datos : std::string(), img.trama, img.mascara);
     return true;
 }
 
-bool ArmaComandoFenzo(Programa& p) {
-    const Comando c{p.NumeroComando, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(),
-                    p.ClaveAnterior, p.Separador, p.VersionEquipo};
-    const auto a = ArmaComando(c);
+Comando ComandoDe(Programa& p) {
+    return {p.NumeroComando, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(),
+            p.ClaveAnterior, p.Separador, p.VersionEquipo};
+}
+
+bool TomaComando(Programa& p, const std::optional<ComandoArmado>& a) {
     if (!a) return false;
     if (a->indice) p.IndiceComando = *a->indice;
     if (a->imagen) p.ImagenEnvio = *a->imagen;
@@ -393,6 +374,8 @@ bool ArmaComandoFenzo(Programa& p) {
     p.CadenaComando = a->cadena;
     return true;
 }
+
+bool ArmaComandoFenzo(Programa& p) { return TomaComando(p, ArmaComando(ComandoDe(p))); }
 
 // ---------------------------------------------------------------- the panel
 

@@ -9,6 +9,7 @@
 
 #include "comun.h"
 #include "zylma/app/modelos.h"
+#include "zylma/codec/conversores.h"
 
 #include <array>
 #include <cstddef>
@@ -94,6 +95,10 @@ using models::RellenaF;
 // Fields are fitted to their widths, so nothing can move.
 template <class F>
 void EscribeCampos(std::string& datos, std::span<const Campo> tabla, bool nuevo, F valor);
+// Reads each field of `tabla` from `datos` into the decoding `l`; the key from its copy
+// `elementoClave`. The modifier is the common header's to show.
+template <class L>
+void LeeCampos(std::string_view datos, std::span<const Campo> tabla, int elementoClave, L& l);
 
 // The option of a check-box command: "9" ticked, "0" clear; nothing for a greyed box.
 std::optional<std::string> OpcionEstado(std::string_view valor);
@@ -171,6 +176,12 @@ std::optional<ComandoArmado> ArmaComando(const Comando& c);
 // A trigger row: `IndiceComando` := the element's index when `pasaIndice`.
 using models::Fila;
 
+// The trigger's values from the program, as the command builders take them.
+Comando ComandoDe(app::Programa& p);
+// A built command applied to the program: its effects on `IndiceComando` and `ImagenEnvio`,
+// and `CadenaComando` when it has a string. False when there is nothing to send.
+bool TomaComando(app::Programa& p, const std::optional<ComandoArmado>& a);
+
 // The unit as the main window's dispatch sees it.
 app::ModeloEquipo Modelo();
 
@@ -194,6 +205,29 @@ void EscribeCampos(std::string& datos, std::span<const Campo> tabla, bool nuevo,
         const std::size_t fin = c.inicio - 1 + v.size();
         if (datos.size() < fin) datos.resize(fin, 'F');
         datos.replace(c.inicio - 1, v.size(), v);
+    }
+}
+
+template <class L>
+void LeeCampos(std::string_view datos, std::span<const Campo> tabla, int elementoClave, L& l) {
+    for (const Campo& c : tabla) {
+        const std::string_view v = codec::Posiciones(datos, c.inicio, c.inicio + Ancho(c.dato) - 1);
+        const auto e = static_cast<std::size_t>(c.elemento);
+        switch (c.dato) {
+            case Dato::Modificador: break;
+            case Dato::Clave:
+                if (c.elemento == elementoClave) l.clave = DigitosDeCampo(v, 5);
+                break;
+            case Dato::Banderas:
+                l.banderas = BanderasDesdeCampo(v);
+                l.troncal = TroncalDesdeCampo(v);
+                break;
+            case Dato::Contador: l.contador = DecodificaTresDigitos(v); break;
+            case Dato::DuracionProhibidas: l.duracionProhibidas = DecodificaTresDigitos(v); break;
+            case Dato::DuracionLibres: l.duracionLibres = DecodificaTresDigitos(v); break;
+            case Dato::Memoria: l.memorias[e] = codec::DigitosAMarcacion(v); break;
+            case Dato::ClaveOperacion: l.claves[e] = DigitosDeCampo(v, 5); break;
+        }
     }
 }
 

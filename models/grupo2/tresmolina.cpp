@@ -98,25 +98,7 @@ Lectura Decodifica(std::string_view mapa) {
     l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
     l.modificadorGardomelinta = codec::MuestraModificador(mapa);
     const std::string datos = DatosDesdeMapa(mapa);
-    for (const Campo& c : kCampos) {
-        const std::string_view v = codec::Posiciones(datos, c.inicio, c.inicio + Ancho(c.dato) - 1);
-        const auto e = static_cast<std::size_t>(c.elemento);
-        switch (c.dato) {
-            case Dato::Modificador: break;  // shown by the common header rule
-            case Dato::Clave:
-                if (c.elemento == 1) l.clave = DigitosDeCampo(v, 5);
-                break;
-            case Dato::Banderas:
-                l.banderas = BanderasDesdeCampo(v);
-                l.troncal = TroncalDesdeCampo(v);
-                break;
-            case Dato::Contador: l.contador = DecodificaTresDigitos(v); break;
-            case Dato::DuracionProhibidas: l.duracionProhibidas = DecodificaTresDigitos(v); break;
-            case Dato::DuracionLibres: l.duracionLibres = DecodificaTresDigitos(v); break;
-            case Dato::Memoria: l.memorias[e] = codec::DigitosAMarcacion(v); break;
-            case Dato::ClaveOperacion: l.claves[e] = DigitosDeCampo(v, 5); break;
-        }
-    }
+    LeeCampos(datos, kCampos, 1, l);  // the second copy of the key
     return l;
 }
 
@@ -242,25 +224,12 @@ bool PreparaEnvioTresmolina(Programa& p) {
     // The panel has no field checks: whatever does not fit its place refuses the write.
     p.EstadoCaptura = tresmolina::Rechazo(d).empty() ? "Activado" : "DesActivado";
     const Imagen img = tresmolina::ArmaImagen(d);
-    if (p.EstadoCaptura == "Activado") p.ImagenEnvio = img.datos;
-    p.TramaEnvio = img.trama;
-    p.MascaraEnvio = img.mascara;
-    p.monitor().ZylTexMon[2]->setText(p.TramaEnvio);
+    RegistraEnvio(p, p.EstadoCaptura == "Activado" ? img.datos : std::string(), img.trama, img.mascara);
     w.panel(kPanel)->setVisible(true);
     return true;
 }
 
-bool ArmaComandoTresmolina(Programa& p) {
-    const Comando c{p.NumeroComando, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(),
-                    p.ClaveAnterior, p.Separador, p.VersionEquipo};
-    const auto a = tresmolina::ArmaComando(c);
-    if (!a) return false;
-    if (a->indice) p.IndiceComando = *a->indice;
-    if (a->imagen) p.ImagenEnvio = *a->imagen;
-    if (a->cadena.empty()) return false;
-    p.CadenaComando = a->cadena;
-    return true;
-}
+bool ArmaComandoTresmolina(Programa& p) { return TomaComando(p, tresmolina::ArmaComando(ComandoDe(p))); }
 
 // ---------------------------------------------------------------- the panel
 
