@@ -12,6 +12,7 @@
 #include "zylma/app/modelos.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/forms/control.h"
 #include "zylma/records/records.h"
@@ -54,6 +55,17 @@ std::optional<std::string> OpcionCasilla(std::string_view valor);
 // block 2 follows the first block's checksum and its own header.
 inline constexpr std::size_t kDatosPrimerBloque = 122;
 constexpr std::size_t PosicionDatos(std::size_t i) { return i <= kDatosPrimerBloque ? i + 6 : i + 10; }
+
+// A decoding with what every image's header gives: the firmware version and the Gardomelinta
+// marks of user type and modifier.
+template <class L>
+L LecturaConCabecera(std::string_view mapa) {
+    L l;
+    l.version = codec::VersionDesdeMapa(mapa);
+    l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
+    l.modificadorGardomelinta = codec::MuestraModificador(mapa);
+    return l;
+}
 
 // ---------------------------------------------------------------- the unit's table row
 

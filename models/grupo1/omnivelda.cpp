@@ -128,10 +128,7 @@ std::optional<Imagen> ArmaImagen(std::string_view modificador, const Valores& v,
 }
 
 Lectura Decodifica(std::string_view mapa) {
-    Lectura l;
-    l.version = codec::VersionDesdeMapa(mapa);
-    l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
-    l.modificadorGardomelinta = codec::MuestraModificador(mapa);
+    Lectura l = LecturaConCabecera<Lectura>(mapa);
     for (std::size_t i = 0; i < kCampos; ++i) {
         const Campo& c = kTabla[i];
         std::string crudo;  // the field's device characters

@@ -181,10 +181,7 @@ Imagen ArmaImagenAjustada(std::string_view modificador, const Panel& panel, std:
 }
 
 Lectura Decodifica(std::string_view mapa) {
-    Lectura l;
-    l.version = codec::VersionDesdeMapa(mapa);
-    l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
-    l.modificadorGardomelinta = codec::MuestraModificador(mapa);
+    Lectura l = LecturaConCabecera<Lectura>(mapa);
     l.panel.clave = codec::CambiaAPorCero(codec::Posiciones(mapa, kPosClave, kPosClave + 3));
     for (const CampoDigitos& f : kCampos) {
         std::string& t = textoCampo(l.panel, f.campo);

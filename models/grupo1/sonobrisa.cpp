@@ -160,10 +160,7 @@ Imagen ArmaImagenAjustada(std::string_view modificador, const Panel& panel, std:
 }
 
 Lectura Decodifica(std::string_view mapa) {
-    Lectura l;
-    l.version = codec::VersionDesdeMapa(mapa);
-    l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
-    l.modificadorGardomelinta = codec::MuestraModificador(mapa);
+    Lectura l = LecturaConCabecera<Lectura>(mapa);
     for (const CampoCaracteres& f : kCampos) {
         std::string t;
         for (std::size_t i = 0; i < f.caracteres; ++i) {

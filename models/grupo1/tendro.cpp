@@ -77,10 +77,7 @@ std::optional<Imagen> ArmaImagen(std::string_view modificador, std::string_view 
 }
 
 Lectura Decodifica(std::string_view mapa) {
-    Lectura l;
-    l.version = codec::VersionDesdeMapa(mapa);
-    l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
-    l.modificadorGardomelinta = codec::MuestraModificador(mapa);
+    Lectura l = LecturaConCabecera<Lectura>(mapa);
     l.clave = codec::CambiaAPorCero(codec::Posiciones(mapa, kPosClave, kPosClave + 3));
     l.banderas = BanderasDesdeNibbles(codec::Posiciones(mapa, kPosBanderas, kPosBanderas + 3));
     return l;

@@ -206,11 +206,8 @@ Imagen ArmaImagen(const Panel& panel) {
 }
 
 Lectura Decodifica(std::string_view mapa) {
-    Lectura l;
-    l.version = codec::VersionDesdeMapa(mapa);
+    Lectura l = LecturaConCabecera<Lectura>(mapa);
     l.travesolin = codec::ValorDecimal(l.version, 0) >= 24;
-    l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
-    l.modificadorGardomelinta = codec::MuestraModificador(mapa);
     const std::string datos = DatosDesdeMapa(mapa);
     // Each variant reads its own copy of the key; both read the operation keys.
     LeeCampos(datos, kCampos, l.travesolin ? 1 : 0, l);

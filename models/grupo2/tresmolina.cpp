@@ -93,10 +93,7 @@ Imagen ArmaImagen(const Panel& panel) {
 }
 
 Lectura Decodifica(std::string_view mapa) {
-    Lectura l;
-    l.version = codec::VersionDesdeMapa(mapa);
-    l.usuarioGardomelinta = codec::MuestraTipoUsuario(mapa);
-    l.modificadorGardomelinta = codec::MuestraModificador(mapa);
+    Lectura l = LecturaConCabecera<Lectura>(mapa);
     const std::string datos = DatosDesdeMapa(mapa);
     LeeCampos(datos, kCampos, 1, l);  // the second copy of the key
     return l;
