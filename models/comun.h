@@ -117,4 +117,17 @@ void CierraLectura(app::Programa& p, const char* panel, std::size_t modelo);
 // A built write recorded as the last transmission and shown in the monitor.
 void RegistraEnvio(app::Programa& p, const std::string& datos, const std::string& trama, const std::string& mascara);
 
+// A write as the unit built it: `img` when every field fits its place ("Activado"); otherwise
+// nothing may go out ("DesActivado"), but the refused write is still recorded as the last
+// transmission, from the image `ajustada()` builds with every field fitted, its data part empty.
+template <class Imagen, class Ajustada>
+void RegistraEscritura(app::Programa& p, std::optional<Imagen> img, Ajustada ajustada) {
+    p.EstadoCaptura = img ? "Activado" : "DesActivado";
+    if (!img) {
+        img = ajustada();
+        img->datos.clear();
+    }
+    RegistraEnvio(p, img->datos, img->trama, img->mascara);
+}
+
 }  // namespace zylma::models

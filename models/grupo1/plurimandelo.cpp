@@ -325,16 +325,10 @@ bool PreparaEnvioPlurimandelo(Programa& p) {
     p.ImagenEnvio.clear();
     const Panel panel = panelDesde(w);
     const std::string clase = claseInstalacion(w);
-    auto img = ArmaImagen(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase);
     // "Activado" only when the key and every value fit the device; the write then refuses
     // with "Error en Captura" instead of sending a data part that would shift on the device.
-    p.EstadoCaptura = img ? "Activado" : "DesActivado";
-    if (!img) {
-        // The refused write is still recorded as the last transmission, its data part empty.
-        img = ArmaImagenAjustada(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase);
-        img->datos.clear();
-    }
-    RegistraEnvio(p, img->datos, img->trama, img->mascara);
+    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase),
+                      [&] { return ArmaImagenAjustada(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase); });
     return true;
 }
 

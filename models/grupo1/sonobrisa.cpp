@@ -282,16 +282,10 @@ bool PreparaEnvioSonobrisa(Programa& p) {
     p.ImagenEnvio.clear();
     const Panel panel = panelDesde(w);
     const std::string clase = claseInstalacion(w);
-    auto img = ArmaImagen(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase);
     // "Activado" only for a key and fields the device takes; an empty key is refused too
     // instead of keeping whatever state the previous build left.
-    p.EstadoCaptura = img ? "Activado" : "DesActivado";
-    if (!img) {
-        // The refused write is still recorded as the last transmission, its data part empty.
-        img = ArmaImagenAjustada(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase);
-        img->datos.clear();
-    }
-    RegistraEnvio(p, img->datos, img->trama, img->mascara);
+    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase),
+                      [&] { return ArmaImagenAjustada(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase); });
     return true;
 }
 

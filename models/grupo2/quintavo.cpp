@@ -310,14 +310,8 @@ bool PreparaEnvioQuintavo(Programa& p) {
     const Valores v = valoresDelPanel(p);
     const std::string clase = claseInstalacion(w);
     // Only a key the device takes, and a local-call digit it knows, let the write go out.
-    auto img = ArmaImagen(v, w.ZylTexResFirm->text(), clase);
-    p.EstadoCaptura = img ? "Activado" : "DesActivado";
-    if (!img) {
-        // The refused write is still recorded, in the model's layout, with no data part.
-        img = ArmaImagenAjustada(v, w.ZylTexResFirm->text(), clase);
-        img->datos.clear();
-    }
-    RegistraEnvio(p, img->datos, img->trama, img->mascara);
+    RegistraEscritura(p, ArmaImagen(v, w.ZylTexResFirm->text(), clase),
+                      [&] { return ArmaImagenAjustada(v, w.ZylTexResFirm->text(), clase); });
     return true;
 }
 
