@@ -8,11 +8,10 @@ using namespace zylma;
 using namespace zylma::app;
 using namespace zylma::models;
 using zylma::testing::AppFolder;
+using zylma::testing::F;
 using zylma::testing::ModeloFixture;
 
 namespace {
-
-std::string F(std::size_t n) { return std::string(n, 'F'); }
 
 const codec::ModeloTrama& fenzoTrama() { return *codec::BuscaModelo("0:"); }
 

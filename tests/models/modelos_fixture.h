@@ -17,6 +17,9 @@
 
 namespace zylma::testing {
 
+// `n` characters "F": the device's "no digit", as images are padded.
+inline std::string F(std::size_t n) { return std::string(n, 'F'); }
+
 // A configuration record with what every model loads: the visible restrictions (field 41), the
 // key (44), nine restriction captions (46 to 54) and the flag text (56).
 inline records::Record ConfiguracionComun(const std::string& visibles, const std::string& clave) {

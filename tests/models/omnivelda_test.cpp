@@ -10,11 +10,10 @@ using namespace zylma::app;
 using namespace zylma::models;
 using omnivelda::kTabla;
 using zylma::testing::AppFolder;
+using zylma::testing::F;
 using zylma::testing::ModeloFixture;
 
 namespace {
-
-std::string F(std::size_t n) { return std::string(n, 'F'); }
 
 // Row of kTabla for a control (and element).
 std::size_t fila(std::string_view control, int indice = -1) {

@@ -2,6 +2,7 @@
 // a read answered from an image, and the pictures left in the build tree.
 #pragma once
 
+#include "../models/modelos_fixture.h"
 #include "fixture.h"
 #include "qt_test_app.h"
 #include "zylma/app/programa.h"

@@ -4,11 +4,10 @@
 using namespace zylma;
 using namespace zylma::app;
 using zylma::testing::AppFolder;
+using zylma::testing::F;
 using zylma::testing::ProgramaVista;
 
 namespace {
-
-std::string F(std::size_t n) { return std::string(n, 'F'); }
 
 TEST(TresmolinaView, PanelAfterARead) {
     AppFolder folder;
