@@ -2,6 +2,7 @@
 // in the device's digit code, the check of a digit field and one flag bit of a nibble.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,5 +20,13 @@ bool SoloDigitos(std::string_view texto, std::string_view otros = "");
 
 // Sets (`encendido`) or clears the bits `valor` of a nibble kept as its hex character.
 void PonBit(char& nibble, int valor, bool encendido);
+
+// `n` device digits of `digitos` from map position `pos` (from 1), "F" past the text's end.
+void EscribeDigitos(std::string& image, std::size_t pos, std::size_t n, std::string_view digitos);
+
+// The Fenzo's scheme, which the Tresmolina shares: "#<code>,<key>,<option>" with the key
+// already checked; "#6" and "#9" set the prohibited and the free duration, a flag code sets
+// ("9") or clears ("0") its bit. "" for a code the scheme does not know.
+std::string DuracionOBanderaFenzo(std::string& image, const std::vector<std::string>& p);
 
 }  // namespace zylma::sim

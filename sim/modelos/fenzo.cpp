@@ -24,10 +24,6 @@ std::string leeDigitos(const std::string& image, std::size_t pos, std::size_t n)
     return codec::DigitosAMarcacion(image.substr(pos - 1, n));
 }
 
-void escribeDigitos(std::string& image, std::size_t pos, std::size_t n, const std::string& digitos) {
-    for (std::size_t i = 0; i < n; ++i) image[pos - 1 + i] = i < digitos.size() ? DigitoEquipo(digitos[i]) : 'F';
-}
-
 // Slot s (0 = memory 01 ... 8 = memory 09, 9 = memory 00): its 16 map positions.
 std::vector<std::size_t> posicionesMemoria(std::size_t slot) {
     std::vector<std::size_t> out;
@@ -40,15 +36,6 @@ std::vector<std::size_t> posicionesMemoria(std::size_t slot) {
     return out;
 }
 
-struct BitFenzo {
-    std::string_view codigo;
-    std::size_t pos;
-    int valor;
-};
-constexpr BitFenzo kBitsFenzo[] = {
-    {"#5", 20, 1}, {"#2", 17, 1}, {"#4", 17, 2}, {"#3", 18, 4}, {"#*", 20, 4}, {"#0", 20, 2},
-};
-
 std::string fenzoRemote(std::string& image, std::string_view command) {
     const std::vector<std::string> p = Partes(command);
     const std::string clave = leeDigitos(image, posClave(image), 5);
@@ -57,27 +44,14 @@ std::string fenzoRemote(std::string& image, std::string_view command) {
     if (c0 == "#1" && p.size() == 5) {
         if (p[1] != clave) return "key change refused: wrong key \"" + p[1] + "\"";
         if (p[4].size() != 5 || !SoloDigitos(p[4])) return "key change refused: \"" + p[4] + "\"";
-        escribeDigitos(image, 11, 5, p[4]);
-        if (nuevo(image)) escribeDigitos(image, 205, 5, p[4]);
+        EscribeDigitos(image, 11, 5, p[4]);
+        if (nuevo(image)) EscribeDigitos(image, 205, 5, p[4]);
         return "key changed to " + p[4];
     }
     // "#<code>,<key>,<option>": a flag ("9" on, "0" off) or a duration.
     if (p.size() == 3 && (c0 == "#6" || c0 == "#9" || c0.size() == 2)) {
         if (p[1] != clave) return "remote command refused: wrong key \"" + p[1] + "\"";
-        if (c0 == "#6" || c0 == "#9") {
-            if (p[2].size() > 3 || !SoloDigitos(p[2])) return "duration refused: \"" + p[2] + "\"";
-            const std::string v = std::string(3 - p[2].size(), '0') + p[2];
-            const std::size_t pos = c0 == "#6" ? 30 : 36;
-            for (std::size_t i = 0; i < 3; ++i) image[pos - 1 + 2 * i] = v[i];
-            return "duration " + c0 + " set to " + v;
-        }
-        for (const BitFenzo& b : kBitsFenzo) {
-            if (c0 != b.codigo) continue;
-            if (p[2] != "9" && p[2] != "0") return "flag " + c0 + " refused: option \"" + p[2] + "\"";
-            PonBit(image[b.pos - 1], b.valor, p[2] == "9");
-            return "flag " + c0 + (p[2] == "9" ? " on" : " off");
-        }
-        return "";
+        return DuracionOBanderaFenzo(image, p);
     }
     // "#1<key>,<n>,<key n>", "#8<key>,<memory>,<digits>", "#7<key>".
     if (c0.size() > 2 && (c0.rfind("#1", 0) == 0 || c0.rfind("#8", 0) == 0 || c0.rfind("#7", 0) == 0)) {
@@ -91,7 +65,7 @@ std::string fenzoRemote(std::string& image, std::string_view command) {
         if (codigo == "#1") {
             if (!nuevo(image) || p[1].size() != 1 || p[1] < "2" || p[1] > "5" || p[2].size() > 5)
                 return "operation key refused: \"" + std::string(command) + "\"";
-            escribeDigitos(image, 211 + 6 * static_cast<std::size_t>(p[1][0] - '2'), 5, p[2]);
+            EscribeDigitos(image, 211 + 6 * static_cast<std::size_t>(p[1][0] - '2'), 5, p[2]);
             return "operation key #0" + p[1] + " set to " + p[2];
         }
         if (p[1].size() != 1 || !SoloDigitos(p[1]) || p[2].size() > 16) return "memory refused: \"" + std::string(command) + "\"";

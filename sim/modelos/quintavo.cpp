@@ -38,10 +38,6 @@ char& en(std::string& image, std::size_t pos) { return image[pos - 1]; }
 
 std::string clave(const std::string& image) { return codec::DigitosAMarcacion(image.substr(kClave2 - 1, 5)); }
 
-void escribeDigitos(std::string& image, std::size_t pos, std::string_view digitos, std::size_t ancho) {
-    for (std::size_t i = 0; i < ancho; ++i) en(image, pos + i) = i < digitos.size() ? DigitoEquipo(digitos[i]) : 'F';
-}
-
 void escribeMemoria5(std::string& image, std::string_view digitos) {
     for (std::size_t i = 0; i < 16; ++i) {
         const std::size_t pos = i < 4 ? 125 + i : 133 + (i - 4);
@@ -74,12 +70,12 @@ std::string quintavoRemote(std::string& image, std::string_view command) {
         const std::string& nueva = p[2];
         if (n == "1") {
             if (nueva.size() != 5 || !soloDigitos(nueva)) return "key change refused: \"" + nueva + "\"";
-            escribeDigitos(image, kClave1, nueva, 5);
-            escribeDigitos(image, kClave2, nueva, 5);
+            EscribeDigitos(image, kClave1, 5, nueva);
+            EscribeDigitos(image, kClave2, 5, nueva);
             return "key changed to " + nueva;
         }
         if (n.size() == 1 && n[0] >= '2' && n[0] <= '5' && nueva.size() <= 5 && (nueva.empty() || soloDigitos(nueva))) {
-            escribeDigitos(image, 151 + 6 * static_cast<std::size_t>(n[0] - '2'), nueva, 5);
+            EscribeDigitos(image, 151 + 6 * static_cast<std::size_t>(n[0] - '2'), 5, nueva);
             return "operation key " + n + " set";
         }
         return "operation key refused";
@@ -90,7 +86,7 @@ std::string quintavoRemote(std::string& image, std::string_view command) {
         if (n.size() != 1 || n[0] < '1' || n[0] > '5' || numero.size() > 16 || (!numero.empty() && !soloDigitos(numero, "*#")))
             return "memory refused";
         if (n == "5") escribeMemoria5(image, numero);
-        else escribeDigitos(image, kMemorias[n[0] - '1'], numero, 16);
+        else EscribeDigitos(image, kMemorias[n[0] - '1'], 16, numero);
         return "memory " + n + " set";
     }
     if (p.size() != 2) return "";

@@ -18,21 +18,8 @@ namespace {
 // operation keys #02 to #04 from 111 and #05 to #25 from 133, six apart.
 constexpr std::size_t kPosClave = 105;
 
-void escribeDigitos(std::string& image, std::size_t pos, std::size_t n, const std::string& digitos) {
-    for (std::size_t i = 0; i < n; ++i) image[pos - 1 + i] = i < digitos.size() ? DigitoEquipo(digitos[i]) : 'F';
-}
-
 
 std::size_t posClaveOperacion(int n) { return n <= 4 ? 111 + 6 * static_cast<std::size_t>(n - 2) : 133 + 6 * static_cast<std::size_t>(n - 5); }
-
-struct BitTresmolina {
-    std::string_view codigo;
-    std::size_t pos;
-    int valor;
-};
-constexpr BitTresmolina kBitsTresmolina[] = {
-    {"#5", 20, 1}, {"#2", 17, 1}, {"#4", 17, 2}, {"#3", 18, 4}, {"#*", 20, 4}, {"#0", 20, 2},
-};
 
 std::string tresmolinaRemote(std::string& image, std::string_view command) {
     if (command.empty() || command.back() != 'f') return "";
@@ -42,20 +29,7 @@ std::string tresmolinaRemote(std::string& image, std::string_view command) {
     const std::string& c0 = p[0];
     if (p.size() == 3 && c0.size() == 2) {
         if (p[1] != clave) return "remote command refused: wrong key \"" + p[1] + "\"";
-        if (c0 == "#6" || c0 == "#9") {
-            if (p[2].size() > 3 || !SoloDigitos(p[2])) return "duration refused: \"" + p[2] + "\"";
-            const std::string v = std::string(3 - p[2].size(), '0') + p[2];
-            const std::size_t pos = c0 == "#6" ? 30 : 36;
-            for (std::size_t i = 0; i < 3; ++i) image[pos - 1 + 2 * i] = v[i];
-            return "duration " + c0 + " set to " + v;
-        }
-        for (const BitTresmolina& b : kBitsTresmolina) {
-            if (c0 != b.codigo) continue;
-            if (p[2] != "9" && p[2] != "0") return "flag " + c0 + " refused: option \"" + p[2] + "\"";
-            PonBit(image[b.pos - 1], b.valor, p[2] == "9");
-            return "flag " + c0 + (p[2] == "9" ? " on" : " off");
-        }
-        return "";
+        return DuracionOBanderaFenzo(image, p);
     }
     if (c0.size() <= 2 || (c0.rfind("#1", 0) != 0 && c0.rfind("#8", 0) != 0 && c0.rfind("#7", 0) != 0)) return "";
     if (c0.substr(2) != clave) return "remote command refused: wrong key \"" + c0.substr(2) + "\"";
@@ -69,18 +43,18 @@ std::string tresmolinaRemote(std::string& image, std::string_view command) {
     const int n = std::stoi(p[1]);
     if (codigo == "#1" && p[1] == "01") {  // "#1<old>,01,<new>": the key change
         if (p[2].size() != 5 || !SoloDigitos(p[2])) return "key change refused: \"" + p[2] + "\"";
-        escribeDigitos(image, 11, 5, p[2]);
-        escribeDigitos(image, kPosClave, 5, p[2]);
+        EscribeDigitos(image, 11, 5, p[2]);
+        EscribeDigitos(image, kPosClave, 5, p[2]);
         return "key changed to " + p[2];
     }
     if (codigo == "#1") {
         if (n < 2 || n > 25 || p[2].size() > 5) return "operation key refused: \"" + std::string(command) + "\"";
-        escribeDigitos(image, posClaveOperacion(n), 5, p[2]);
+        EscribeDigitos(image, posClaveOperacion(n), 5, p[2]);
         return "operation key #" + p[1] + " set to " + p[2];
     }
     if (codigo == "#8") {
         if (n < 1 || n > 4 || p[2].size() > 16) return "memory refused: \"" + std::string(command) + "\"";
-        escribeDigitos(image, 41 + 16 * static_cast<std::size_t>(n - 1), 16, p[2]);
+        EscribeDigitos(image, 41 + 16 * static_cast<std::size_t>(n - 1), 16, p[2]);
         return "memory 0" + p[1] + " set to " + p[2];
     }
     return "";
