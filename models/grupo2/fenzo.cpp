@@ -214,6 +214,18 @@ Lectura Decodifica(std::string_view mapa) {
     return l;
 }
 
+std::optional<OpcionFila> FilaOpcion(std::string_view numero, std::string_view valor) {
+    static constexpr std::pair<std::string_view, std::string_view> kEstados[] = {
+        {"1", "#5"}, {"3", "#2"}, {"4", "#4"}, {"5", "#3"}, {"6", "#*"}, {"11", "#0"},
+    };
+    static constexpr std::pair<std::string_view, std::string_view> kTextos[] = {{"12", "#6"}, {"13", "#9"}};
+    for (auto [n, codigo] : kEstados)
+        if (numero == n) return OpcionFila{codigo, OpcionEstado(valor)};
+    for (auto [n, codigo] : kTextos)
+        if (numero == n) return OpcionFila{codigo, OpcionTexto(valor)};
+    return std::nullopt;
+}
+
 std::optional<ComandoArmado> ArmaComando(const Comando& c) {
     const std::string& S = c.separador;
     const std::string& K = c.clave;
@@ -226,25 +238,14 @@ std::optional<ComandoArmado> ArmaComando(const Comando& c) {
                                         : "#1" + S + c.claveAnterior + S + "1" + S + S + K;
         return a;
     }
-    static constexpr std::pair<std::string_view, std::string_view> kEstados[] = {
-        {"1", "#5"}, {"3", "#2"}, {"4", "#4"}, {"5", "#3"}, {"6", "#*"}, {"11", "#0"},
-    };
-    static constexpr std::pair<std::string_view, std::string_view> kTextos[] = {{"12", "#6"}, {"13", "#9"}};
     std::optional<std::string> opcion;
     std::string cadena;
     bool conocido = false;
-    for (auto [n, codigo] : kEstados)
-        if (c.numero == n) {
-            conocido = true;
-            opcion = OpcionEstado(c.valor);
-            if (opcion) cadena = std::string(codigo) + S + K + S + *opcion;
-        }
-    for (auto [n, codigo] : kTextos)
-        if (c.numero == n) {
-            conocido = true;
-            opcion = OpcionTexto(c.valor);
-            if (opcion) cadena = std::string(codigo) + S + K + S + *opcion;
-        }
+    if (const auto f = FilaOpcion(c.numero, c.valor)) {
+        conocido = true;
+        opcion = f->opcion;
+        if (opcion) cadena = std::string(f->codigo) + S + K + S + *opcion;
+    }
     if (c.numero == "14") {
         conocido = true;
         opcion = OpcionTexto(c.valor);

@@ -163,6 +163,15 @@ struct Comando {
     std::string clave;                  // `ZylTexResCla` (the new key for "10")
     std::string claveAnterior, separador, version;
 };
+// The flag and duration rows the Fenzo's scheme shares: for "1", "3" to "6" and "11" a box's
+// state, for "12" and "13" a duration's text; the device's code and the option, which is
+// nothing when the value cannot make one. Nothing for any other number.
+struct OpcionFila {
+    std::string_view codigo;
+    std::optional<std::string> opcion;
+};
+std::optional<OpcionFila> FilaOpcion(std::string_view numero, std::string_view valor);
+
 struct ComandoArmado {
     std::string cadena;  // `CadenaComando`; empty when the key or the value cannot make one
     std::optional<std::string> imagen;  // what `ImagenEnvio` becomes, when the row sets it

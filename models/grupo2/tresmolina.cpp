@@ -108,25 +108,14 @@ std::optional<ComandoArmado> ArmaComando(const Comando& c) {
             a.cadena = "#1" + c.claveAnterior + S + "01" + S + K + "f";
         return a;
     }
-    static constexpr std::pair<std::string_view, std::string_view> kEstados[] = {
-        {"1", "#5"}, {"3", "#2"}, {"4", "#4"}, {"5", "#3"}, {"6", "#*"}, {"11", "#0"},
-    };
-    static constexpr std::pair<std::string_view, std::string_view> kTextos[] = {{"12", "#6"}, {"13", "#9"}};
     std::optional<std::string> opcion;
     std::string cadena;
     bool conocido = false;
-    for (auto [n, codigo] : kEstados)
-        if (c.numero == n) {
-            conocido = true;
-            opcion = OpcionEstado(c.valor);
-            if (opcion) cadena = std::string(codigo) + S + K + S + *opcion + "f";
-        }
-    for (auto [n, codigo] : kTextos)
-        if (c.numero == n) {
-            conocido = true;
-            opcion = OpcionTexto(c.valor);
-            if (opcion) cadena = std::string(codigo) + S + K + S + *opcion + "f";
-        }
+    if (const auto f = FilaOpcion(c.numero, c.valor)) {
+        conocido = true;
+        opcion = f->opcion;
+        if (opcion) cadena = std::string(f->codigo) + S + K + S + *opcion + "f";
+    }
     if (c.numero == "14" || c.numero == "15") {
         conocido = true;
         opcion = OpcionTexto(c.valor);
