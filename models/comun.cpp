@@ -136,6 +136,12 @@ void CierraLectura(Programa& p, const char* panel, std::size_t modelo) {
     p.LecturaEnVivo = 1;
 }
 
+bool TomaCadena(Programa& p, const std::optional<std::string>& cadena) {
+    if (!cadena) return false;
+    p.CadenaComando = *cadena;
+    return true;
+}
+
 void RegistraEnvio(Programa& p, const std::string& datos, const std::string& trama, const std::string& mascara) {
     p.ImagenEnvio = datos;
     p.TramaEnvio = trama;

@@ -114,6 +114,10 @@ void MuestraCabeceraLectura(app::Programa& p, const char* panel, bool usuarioGar
 // to (its place in ListaModelos) and the next read a live one.
 void CierraLectura(app::Programa& p, const char* panel, std::size_t modelo);
 
+// The command string a unit built becomes `CadenaComando`; nothing built means nothing to send
+// (the previous string is not sent again).
+bool TomaCadena(app::Programa& p, const std::optional<std::string>& cadena);
+
 // A built write recorded as the last transmission and shown in the monitor.
 void RegistraEnvio(app::Programa& p, const std::string& datos, const std::string& trama, const std::string& mascara);
 

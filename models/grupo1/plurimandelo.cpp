@@ -341,11 +341,8 @@ bool ArmaComandoPlurimandelo(Programa& p) {
         const auto v = OpcionCasilla(p.ValorComando);
         p.ImagenEnvio = (n == "11" || n == "12" || n == "13") ? p.ValorComando : v.value_or(p.ValorComando);
     }
-    auto cmd = ArmaComando(n, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior,
-                           p.Separador);
-    if (!cmd) return false;
-    p.CadenaComando = *cmd;
-    return true;
+    return TomaCadena(
+        p, ArmaComando(n, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior, p.Separador));
 }
 
 namespace {

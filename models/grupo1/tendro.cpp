@@ -147,10 +147,8 @@ bool ArmaComandoTendro(Programa& p) {
         p.ImagenEnvio = DigitoOpcion(p.ValorComando);
         if (p.EstadoCaptura != "Activado") return false;
     }
-    auto cmd = ArmaComando(p.NumeroComando, p.ValorComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior, p.Separador);
-    if (!cmd) return false;
-    p.CadenaComando = *cmd;
-    return true;
+    return TomaCadena(
+        p, ArmaComando(p.NumeroComando, p.ValorComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior, p.Separador));
 }
 
 app::ModeloEquipo Modelo() {

@@ -320,10 +320,8 @@ bool ArmaComandoQuintavo(Programa& p) {
     if (n == "10") {
         std::string nueva = p.pri().ZylTexResCla->text();
         if (auto* v = p.ventanaSiExiste<ZylForCamCla>()) nueva = v->ZylTextCanCka->text();
-        auto cmd = ArmaComando(n, p.ValorComando, p.pri().ZylTexResCla->text(), "", p.ClaveAnterior, nueva, p.Separador);
-        if (!cmd) return false;
-        p.CadenaComando = *cmd;
-        return true;
+        return TomaCadena(
+            p, ArmaComando(n, p.ValorComando, p.pri().ZylTexResCla->text(), "", p.ClaveAnterior, nueva, p.Separador));
     }
     static const char* kConImagen[] = {"1", "3", "4", "6", "11", "12", "13", "14", "15", "16", "17", "18"};
     bool conImagen = false;
@@ -337,11 +335,8 @@ bool ArmaComandoQuintavo(Programa& p) {
     }
     if (conImagen) p.ImagenEnvio = casilla ? DigitoOpcion(p.ValorComando).value_or(p.ValorComando) : p.ValorComando;
     if (p.EstadoCaptura != "Activado") return false;
-    auto cmd = ArmaComando(n, p.ValorComando, p.pri().ZylTexResCla->text(), p.IndiceComando, p.ClaveAnterior, "",
-                           p.Separador);
-    if (!cmd) return false;
-    p.CadenaComando = *cmd;
-    return true;
+    return TomaCadena(p, ArmaComando(n, p.ValorComando, p.pri().ZylTexResCla->text(), p.IndiceComando, p.ClaveAnterior,
+                                     "", p.Separador));
 }
 
 // ---------------------------------------------------------------- panel

@@ -231,11 +231,8 @@ bool ArmaComandoSelvarindo(Programa& p) {
         if (!v) return false;
         nueva = v->ZylTextCanCka->text();
     }
-    auto cmd = ArmaComando(p.NumeroComando, p.ValorComando, w.ZylTexResCla->text(), claveSalida(w).text(),
-                           p.ClaveAnterior, nueva, p.Separador);
-    if (!cmd) return false;
-    p.CadenaComando = *cmd;
-    return true;
+    return TomaCadena(p, ArmaComando(p.NumeroComando, p.ValorComando, w.ZylTexResCla->text(), claveSalida(w).text(),
+                                     p.ClaveAnterior, nueva, p.Separador));
 }
 
 // ---------------------------------------------------------------- panel
