@@ -26,8 +26,7 @@ struct FenzoE2E : ModeloE2E {
     void boot(int version) {
         folder.writeSoftware(AppFolder::softwareRecord());
         for (const char* v : {"30", "8"}) folder.writeConfig("Fenzo", v, fenzoConfig());
-        const auto& k = sim::ComandosKit();
-        folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}});
+        escribeComandos();
         sim::Options o;
         o.model = "0:";
         o.version = version;

@@ -7,11 +7,14 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/models/modelos.h"
+#include "zylma/sim/comandos.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zylma::testing {
 
@@ -20,6 +23,13 @@ struct ModeloE2E : ::testing::Test {
     std::unique_ptr<SimLine> line;
     std::unique_ptr<LiveProgram> prog;
 
+    // The folder's command table: the read and the write as the kit gives them, then `otros`.
+    void escribeComandos(std::vector<std::pair<std::string, std::string>> otros = {}) {
+        const auto& k = sim::ComandosKit();
+        std::vector<std::pair<std::string, std::string>> tabla = {{"Lectura", k.lectura}, {"Escritura", k.escritura}};
+        tabla.insert(tabla.end(), otros.begin(), otros.end());
+        folder.writeCommands(tabla);
+    }
     // The device `o` on its line, the program over the folder as written so far, and the
     // model's button on the main window pressed.
     void conecta(const sim::Options& o, std::size_t boton) {

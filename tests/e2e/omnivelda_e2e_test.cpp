@@ -23,8 +23,7 @@ struct OmniveldaE2E : ModeloE2E {
         conf[22] = "9";
         conf[23] = "0";
         folder.writeConfig("Omnivelda", "30", conf);
-        const auto& k = sim::ComandosKit();
-        folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}, {"ResetFabrica", k.resetFabrica}});
+        escribeComandos({{"ResetFabrica", sim::ComandosKit().resetFabrica}});
         sim::Options o;
         o.model = "05";
         o.strict = true;

@@ -23,8 +23,7 @@ struct PlurimandeloE2E : ModeloE2E {
         conf[22] = "9";
         for (int i = 23; i < 38; ++i) conf[i] = "0";
         folder.writeConfig("Plurimandelo", "30", conf);
-        const auto& k = sim::ComandosKit();
-        folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}});
+        escribeComandos();
         sim::Options o;
         o.model = "03";
         o.strict = true;

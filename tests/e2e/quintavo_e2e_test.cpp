@@ -31,8 +31,7 @@ struct QuintavoE2E : ModeloE2E {
         conf[43] = "12345";
         conf[55] = "100000000";
         folder.writeConfig("Quintavo", "15", conf);
-        const auto& k = sim::ComandosKit();
-        folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}});
+        escribeComandos();
         sim::Options o;
         o.model = "02";
         o.version = 15;

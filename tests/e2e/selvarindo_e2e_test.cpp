@@ -24,8 +24,7 @@ struct SelvarindoE2E : ModeloE2E {
             conf[55] = "000000000";
             folder.writeConfig("Selvarindo", v, conf);
         }
-        const auto& k = sim::ComandosKit();
-        folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}});
+        escribeComandos();
         sim::Options o;
         o.model = "08";
         o.version = version;

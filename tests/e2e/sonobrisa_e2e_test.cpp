@@ -22,8 +22,7 @@ struct SonobrisaE2E : ModeloE2E {
         conf[22] = "0";
         conf[23] = "0";
         folder.writeConfig("Sonobrisa", "12", conf);
-        const auto& k = sim::ComandosKit();
-        folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}});
+        escribeComandos();
         sim::Options o;
         o.model = "04";
         o.version = 12;

@@ -23,8 +23,7 @@ struct TendroE2E : ModeloE2E {
         records::Record conf = zylma::testing::ConfiguracionComun("111111000", "1111");
         folder.writeConfig("Téndro", "30", conf);
         const auto& k = sim::ComandosKit();
-        folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}, {"ResetFabrica", k.resetFabrica},
-                              {"Verificar", k.verificar}, {"Colgado", k.colgado}});
+        escribeComandos({{"ResetFabrica", k.resetFabrica}, {"Verificar", k.verificar}, {"Colgado", k.colgado}});
         o.model = "00";
         conecta(o, 2);
     }

@@ -24,8 +24,7 @@ struct TresmolinaE2E : ModeloE2E {
         conf[43] = "11111";
         conf[55] = "000000000";
         folder.writeConfig("Tresmolinas", "30", conf);
-        const auto& k = sim::ComandosKit();
-        folder.writeCommands({{"Lectura", k.lectura}, {"Escritura", k.escritura}});
+        escribeComandos();
         sim::Options o;
         o.model = "06";
         o.strict = true;
