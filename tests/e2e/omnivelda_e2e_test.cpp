@@ -14,9 +14,7 @@ namespace {
 
 struct OmniveldaE2E : ModeloE2E {
     void SetUp() override {
-        auto sw = AppFolder::softwareRecord();
-        sw[23] = "2";
-        folder.writeSoftware(sw);
+        folder.writeSoftware(zylma::testing::SoftwareConReintentos("2"));
         records::Record conf = zylma::testing::ConfiguracionComun("111100000", "1111");
         conf[20] = "005";
         conf[21] = "180";

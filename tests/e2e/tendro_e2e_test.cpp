@@ -17,9 +17,7 @@ namespace {
 
 struct TendroE2E : ModeloE2E {
     void boot(sim::Options o = {}) {
-        auto sw = AppFolder::softwareRecord();
-        sw[23] = "2";
-        folder.writeSoftware(sw);
+        folder.writeSoftware(zylma::testing::SoftwareConReintentos("2"));
         records::Record conf = zylma::testing::ConfiguracionComun("111111000", "1111");
         folder.writeConfig("Téndro", "30", conf);
         const auto& k = sim::ComandosKit();

@@ -244,11 +244,9 @@ records::Record fenzoConfig(const std::string& version) {
 
 struct Fenzo : ModeloFixture {
     void SetUp() override {
-        auto sw = AppFolder::softwareRecord();
-        sw[23] = "2";
-        folder.writeSoftware(sw);
+        folder.writeSoftware(zylma::testing::SoftwareConReintentos("2"));
         for (const char* v : {"30", "24", "23", "8"}) folder.writeConfig("Fenzo", v, fenzoConfig(v));
-        folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}});
+        escribeComandos(false);
         abre(5);  // the Fenzo button
     }
 };

@@ -20,6 +20,13 @@ namespace zylma::testing {
 // `n` characters "F": the device's "no digit", as images are padded.
 inline std::string F(std::size_t n) { return std::string(n, 'F'); }
 
+// The software record with `reintentos` retries of a read whose checksums are wrong.
+inline records::Record SoftwareConReintentos(const std::string& reintentos) {
+    records::Record sw = AppFolder::softwareRecord();
+    sw[23] = reintentos;
+    return sw;
+}
+
 // A configuration record with what every model loads: the visible restrictions (field 41), the
 // key (44), nine restriction captions (46 to 54) and the flag text (56).
 inline records::Record ConfiguracionComun(const std::string& visibles, const std::string& clave) {
@@ -35,6 +42,11 @@ struct ModeloFixture : ::testing::Test {
     AppFolder folder;
     std::unique_ptr<ProgramHarness> h;
 
+    // The folder's command table: read "LEE", write "ESC" and, with `reset`, factory reset "RFA".
+    void escribeComandos(bool reset) {
+        if (reset) folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}, {"ResetFabrica", "RFA"}});
+        else folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}});
+    }
     // The program over the folder as written so far, every model registered, and the model's
     // button on the main window pressed.
     void abre(std::size_t boton) {

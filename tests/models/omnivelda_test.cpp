@@ -214,9 +214,7 @@ TEST(OmniveldaCodec, RemoteCommands) {
 
 struct Omnivelda : ModeloFixture {
     void SetUp() override {
-        auto sw = AppFolder::softwareRecord();
-        sw[23] = "2";
-        folder.writeSoftware(sw);
+        folder.writeSoftware(zylma::testing::SoftwareConReintentos("2"));
         records::Record conf = zylma::testing::ConfiguracionComun("111100000", "1111");
         conf[0] = "Prohibidas";
         conf[1] = "Libres";
@@ -229,7 +227,7 @@ struct Omnivelda : ModeloFixture {
         conf[22] = "9";
         conf[23] = "0";
         folder.writeConfig("Omnivelda", "30", conf);
-        folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}, {"ResetFabrica", "RFA"}});
+        escribeComandos(true);
         abre(3);  // the Omnivelda button
     }
     forms::CheckBox& libera() { return *w().findAs<forms::CheckBox>("ZylChkOmnLib"); }

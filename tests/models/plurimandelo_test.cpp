@@ -171,11 +171,9 @@ TEST(PlurimandeloCodec, RemoteCommands) {
 
 struct Plurimandelo : ModeloFixture {
     void SetUp() override {
-        auto sw = AppFolder::softwareRecord();
-        sw[23] = "2";
-        folder.writeSoftware(sw);
+        folder.writeSoftware(zylma::testing::SoftwareConReintentos("2"));
         folder.writeConfig("Plurimandelo", "30", config());
-        folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}, {"ResetFabrica", "RFA"}});
+        escribeComandos(true);
         abre(4);  // the Plurimandelo button
     }
     static records::Record config() {

@@ -225,7 +225,7 @@ struct Quintavo : ModeloFixture {
     void SetUp() override {
         folder.writeSoftware(AppFolder::softwareRecord());
         folder.writeConfig("Quintavo", "15", configuracion());
-        folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}});
+        escribeComandos(false);
         abre(6);  // the Quintavo button
     }
     forms::ComboBox& dll() { return *w().findAs<forms::ComboBox>("ZylComQuiDLL"); }

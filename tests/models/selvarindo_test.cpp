@@ -132,7 +132,7 @@ struct Selvarindo : ModeloFixture {
         folder.writeSoftware(AppFolder::softwareRecord());
         folder.writeConfig("Selvarindo", "72", configuracion("72"));
         folder.writeConfig("Selvarindo", "02", configuracion("02"));
-        folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}});
+        escribeComandos(false);
         abre(7);  // the Selvarindo button, Sin voz
     }
     forms::CheckBox& elim1() { return *w().findAs<forms::CheckBox>("ZylFraSvdElim1"); }

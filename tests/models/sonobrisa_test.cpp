@@ -167,7 +167,7 @@ struct Sonobrisa : ModeloFixture {
         conf[22] = "1";
         conf[23] = "x";  // not a number: the box stays as it was
         folder.writeConfig("Sonobrisa", "12", conf);
-        folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}, {"ResetFabrica", "RFA"}});
+        escribeComandos(true);
         abre(1);  // the Sonobrisa button
     }
     forms::CheckBox& casilla(const char* n) { return *w().findAs<forms::CheckBox>(n); }

@@ -87,13 +87,11 @@ TEST(TendroCodec, RemoteCommands) {
 
 struct Tendro : ModeloFixture {
     void SetUp() override {
-        auto sw = AppFolder::softwareRecord();
-        sw[23] = "2";
-        folder.writeSoftware(sw);
+        folder.writeSoftware(zylma::testing::SoftwareConReintentos("2"));
         records::Record conf = zylma::testing::ConfiguracionComun("111111000", "1111");
         conf[41] = "Téndro";
         folder.writeConfig("Téndro", "30", conf);
-        folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}, {"ResetFabrica", "RFA"}});
+        escribeComandos(true);
         abre(2);  // the Téndro button
     }
     static std::string answer(const std::string& mapaSinSuma) {

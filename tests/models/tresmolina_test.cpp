@@ -167,9 +167,7 @@ TEST(TresmolinaCodec, RemoteCommands) {
 
 struct Tresmolina : ModeloFixture {
     void SetUp() override {
-        auto sw = AppFolder::softwareRecord();
-        sw[23] = "2";
-        folder.writeSoftware(sw);
+        folder.writeSoftware(zylma::testing::SoftwareConReintentos("2"));
         records::Record conf = zylma::testing::ConfiguracionComun("101111000", "12345");
         conf[0] = "Troncal de conmutador";
         conf[3] = "Tiempo de duración para llamadas prohibidas";
@@ -179,7 +177,7 @@ struct Tresmolina : ModeloFixture {
         conf[26] = "180";
         conf[27] = "000";
         folder.writeConfig("Tresmolinas", "30", conf);
-        folder.writeCommands({{"Lectura", "LEE"}, {"Escritura", "ESC"}});
+        escribeComandos(false);
         abre(8);  // the Tresmolina button
     }
 };
