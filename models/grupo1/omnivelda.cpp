@@ -8,7 +8,6 @@
 #include "comun.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
-#include "zylma/files/files.h"
 #include "zylma/records/records.h"
 
 #include <algorithm>

@@ -1,14 +1,10 @@
 #include "grupo2/fenzo.h"
 
-#include "zylma/app/enlace.h"
-#include "zylma/app/lectura.h"
-#include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "comun.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
-#include "zylma/files/files.h"
 #include "zylma/forms/control.h"
 #include "zylma/records/records.h"
 
