@@ -119,21 +119,16 @@ bool PreparaEnvioTendro(Programa& p) {
     ZylForPri& w = p.pri();
     p.ImagenEnvio.clear();
     const std::string clave = w.ZylTexResCla->text();
-    // The key state: only a key the device takes is "Activado"; an empty one keeps the state
-    // only where no write depends on it (the write below refuses it anyway).
-    p.EstadoCaptura = ClaveValida(clave) ? "Activado" : "DesActivado";
     const std::string clase = claseInstalacion(w);
-    auto img = ArmaImagen(p.CodigoModificador, clave, w.ZylTexBan->text(), w.ZylTexResFirm->text(), clase);
-    if (!img) {
-        // Nothing may go out, but the refused write is still recorded as the last transmission:
-        // its image is kept in the model's layout (the key fitted to four places), its data part
-        // stays empty.
-        std::string ajustada = clave.substr(0, 4);
-        ajustada.resize(4, '0');
-        img = armaImagen(p.CodigoModificador, ajustada, w.ZylTexBan->text(), w.ZylTexResFirm->text(), clase);
-        img->datos.clear();
-    }
-    RegistraEnvio(p, img->datos, img->trama, img->mascara);
+    // The key is the one field the builder judges: only a key the device takes is "Activado".
+    // A refused write keeps its image in the model's layout, the key fitted to four places.
+    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, clave, w.ZylTexBan->text(), w.ZylTexResFirm->text(), clase),
+                      [&] {
+                          std::string ajustada = clave.substr(0, 4);
+                          ajustada.resize(4, '0');
+                          return armaImagen(p.CodigoModificador, ajustada, w.ZylTexBan->text(),
+                                            w.ZylTexResFirm->text(), clase);
+                      });
     return true;
 }
 
