@@ -271,7 +271,6 @@ void LeeEquipoOmnivelda(Programa& p) {
     const Lectura l = Decodifica(mapa);
     p.VersionEquipo = l.version;
     CargaConfOmnivelda(p);
-    forms::Frame* panel = w.panel(kPanel);
     MuestraCabeceraLectura(p, kPanel, l.usuarioGardomelinta, l.modificadorGardomelinta);
     w.ZylTexResCla->setText(l.campos[kCampoClave]);
     if (l.libera)
@@ -284,10 +283,7 @@ void LeeEquipoOmnivelda(Programa& p) {
         caja->setText(l.campos[i]);
     }
     w.ZylTexBan->setText(l.banderas);
-    panel->setVisible(true);
-    w.ZylTexEst->setText("Zylma");
-    p.EquipoActual = p.ListaModelos[3];
-    p.LecturaEnVivo = 1;
+    CierraLectura(p, kPanel, 3);
 }
 
 bool PreparaEnvioOmnivelda(Programa& p) {

@@ -315,10 +315,7 @@ void LeeEquipoFenzo(Programa& p) {
     // The key is set once, from the variant's own copy: the other copy may hold anything.
     w.ZylTexResCla->setText(l.clave);
     for (int k = 1; k <= 4; ++k) ponTexto(w, "ZylTexFenClv", l.claves[static_cast<std::size_t>(k - 1)], k);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexEst->setText("Zylma");
-    p.EquipoActual = p.ListaModelos[5];
-    p.LecturaEnVivo = 1;
+    CierraLectura(p, kPanel, 5);
 }
 
 namespace {

@@ -294,10 +294,7 @@ void LeeEquipoQuintavo(Programa& p) {
     w.ZylTexResCla->setText("");
     w.ZylTexResCla->setText(v.clave);
     seleccionaDigitos(w, v.digitosLocal);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexEst->setText("Zylma");
-    p.EquipoActual = p.ListaModelos[6];
-    p.LecturaEnVivo = 1;
+    CierraLectura(p, kPanel, 6);
 }
 
 bool PreparaEnvioQuintavo(Programa& p) {

@@ -202,10 +202,7 @@ void LeeEquipoSelvarindo(Programa& p) {
     w.comando(4).setEnabled(false);
     w.panel(kPanel)->setVisible(false);
     w.ZylTexResFirm->setText(p.VersionEquipo);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexEst->setText("Zylma");
-    p.EquipoActual = p.ListaModelos[7];
-    p.LecturaEnVivo = 1;
+    CierraLectura(p, kPanel, 7);
 }
 
 void PreparaEnvioSelvarindo(Programa& p) {

@@ -180,10 +180,7 @@ void LeeEquipoTresmolina(Programa& p) {
     // The key is set once, from the copy a read shows.
     w.ZylTexResCla->setText(l.clave);
     for (int k = 0; k < 24; ++k) ponTexto(w, "ZylTxtTreClv", l.claves[static_cast<std::size_t>(k)], k);
-    w.panel(kPanel)->setVisible(true);
-    w.ZylTexEst->setText("Zylma");
-    p.EquipoActual = p.ListaModelos[8];
-    p.LecturaEnVivo = 1;
+    CierraLectura(p, kPanel, 8);
 }
 
 bool PreparaEnvioTresmolina(Programa& p) {
