@@ -33,13 +33,6 @@ struct FenzoE2E : ModeloE2E {
         o.strict = true;  // a data part of the wrong length for the firmware is refused
         conecta(o, version >= 24 ? 5 : 9);
     }
-    void write() {
-        w().comando(4).userClick();
-        ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Trama1Lista; }));
-        host().advance(5000);
-        ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Ninguna; }));
-        ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
-    }
     void editWriteAndReadBack(std::size_t length) {
         ASSERT_NO_FATAL_FAILURE(read());
         ASSERT_EQ(w().ZylTexResCla->text(), "12345");

@@ -48,6 +48,14 @@ struct ModeloE2E : ::testing::Test {
         ASSERT_TRUE(prog->waitFor([&] { return !w().TimerEC->timerEnabled() || !host().messages.empty(); }));
         ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
     }
+    // A write from the main window, both frames through, without a message.
+    void write() {
+        w().comando(4).userClick();
+        ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == app::Programa::Escritura::Trama1Lista; }));
+        host().advance(5000);
+        ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == app::Programa::Escritura::Ninguna; }));
+        ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
+    }
     // Lets the device take what is on the line, then stops it to look at it.
     sim::Restrictor& device() {
         host().pump(100);

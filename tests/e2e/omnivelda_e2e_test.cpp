@@ -44,11 +44,7 @@ TEST_F(OmniveldaE2E, EditWriteAndReadBack) {
     caja("ZylTxtOmnMe16", 2).userType("5512345678");
     w().ZylChkRes[1]->userClick();
     w().ZylChkRes[3]->userClick();
-    w().comando(4).userClick();
-    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Trama1Lista; }));
-    host().advance(5000);
-    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Ninguna; }));
-    EXPECT_TRUE(host().messages.empty()) << host().lastMessage();
+    ASSERT_NO_FATAL_FAILURE(write());
 
     // Byte by byte in the device's memory (map form, from 0).
     const std::string img = device().image();

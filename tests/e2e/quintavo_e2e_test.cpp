@@ -52,11 +52,7 @@ TEST_F(QuintavoE2E, EditWriteAndReadBack) {
     caja("ZylTexQuiNumTel", 4).userType("55512345678*");
     caja("ZylTexQuiClv", 3).userType("999");
     w().ZylChkRes[4]->userClick();  // restriction 5 on
-    w().comando(4).userClick();
-    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Trama1Lista; }));
-    host().advance(5000);
-    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Ninguna; }));
-    EXPECT_TRUE(host().messages.empty()) << host().lastMessage();
+    ASSERT_NO_FATAL_FAILURE(write());
 
     // In the device, byte by byte: key, nibble B with restriction 5, nibble A with the fixed
     // bit, the metered-service time 0 4 5, memory 05 across the blocks, operation key #04.

@@ -50,11 +50,7 @@ TEST_F(SonobrisaE2E, EditWriteAndReadBack) {
     w().ZylChkRes[6]->userClick();
     w().ZylTexResCla->setText("");
     w().ZylTexResCla->userType("50*60");
-    w().comando(4).userClick();
-    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Trama1Lista; }));
-    host().advance(5000);
-    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Ninguna; }));
-    EXPECT_TRUE(host().messages.empty()) << host().lastMessage();
+    ASSERT_NO_FATAL_FAILURE(write());
 
     // Byte by byte in the device (map positions from 1).
     const std::string img = deviceImage();

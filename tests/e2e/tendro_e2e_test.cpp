@@ -75,11 +75,7 @@ TEST_F(TendroE2E, EditWriteAndReadBack) {
         return f;
     }();
     ASSERT_NE(flags, before);
-    w().comando(4).userClick();
-    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Trama1Lista; }));
-    host().advance(5000);
-    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Ninguna; }));
-    EXPECT_TRUE(host().messages.empty()) << host().lastMessage();
+    ASSERT_NO_FATAL_FAILURE(write());
 
     // Byte by byte in the device: modifier, key, the "FF" of the data part, both flag bytes.
     const std::string img = device().image();

@@ -40,11 +40,7 @@ TEST_F(TresmolinaE2E, EditWriteAndReadBack) {
     caja("ZylTxtTreClv", 23).userType("2525");  // #25, end of block 2
     caja("ZylTxtTreCon").setText("12");
     w().ZylChkRes[5]->userClick();  // restriction 6
-    w().comando(4).userClick();
-    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Trama1Lista; }));
-    host().advance(5000);
-    ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == Programa::Escritura::Ninguna; }));
-    ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
+    ASSERT_NO_FATAL_FAILURE(write());
     const std::string datos = p().ImagenEnvio;
     ASSERT_EQ(datos.size(), 249u);
 
