@@ -72,9 +72,13 @@ void ZylFrmLogin::conecta() {
     // The main window's load hides the port choice and, before anything in that load can show
     // a message, gives the menus of the user's level: an ordinary user never sees the
     // administration menus, not even behind a message about the port.
-    p_.alCargarPrincipal = [&p = p_] {
+    // What others already hung on the hook (the record editors, on a first run set up before
+    // this window existed) runs after it.
+    auto antes = std::move(p_.alCargarPrincipal);
+    p_.alCargarPrincipal = [&p = p_, antes = std::move(antes)] {
         if (ZylFrmSelPort* s = p.ventanaSiExiste<ZylFrmSelPort>()) s->hide();
         AplicaMenusNivel(p);
+        if (antes) antes();
     };
 }
 

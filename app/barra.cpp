@@ -61,10 +61,10 @@ bool PreparaEscritura(Programa& p) {
     return true;
 }
 
-void IniciaEnvio(Programa& p) {
+bool IniciaEnvio(Programa& p) {
     ZylForPri& w = p.pri();
     // A remote command must not go out between a write's two frames.
-    if (EscrituraOcupada(p)) return;
+    if (EscrituraOcupada(p)) return false;
     bool construido = true;
     if (p.EnvioConEscritura) {
         // A refused or unhandled command must not let the previous one go out again.
@@ -77,6 +77,7 @@ void IniciaEnvio(Programa& p) {
     p.NumeroComando = "0";
     p.ValorComando = "0";
     w.ZylTexEst->setText("Zylma");
+    return construido;
 }
 
 void Colgar(Programa& p) { comandoConClave(p, p.ComandoColgado); }

@@ -59,7 +59,13 @@ void ZylForCamCla::envia() {
     ZylForPri& w = p_.pri();
     p_.ClaveAnterior = w.ZylTexResCla->text();
     w.ZylTexResCla->setText(nueva);
-    IniciaEnvio(p_);
+    if (!IniciaEnvio(p_)) {
+        // The device would not take it: the panel keeps the key the device has, and the
+        // window stays for another try.
+        w.ZylTexResCla->setText(p_.ClaveAnterior);
+        p_.mensaje("La clave no es válida para este equipo: no se envió nada.", vbOKOnly, kTituloClave);
+        return;
+    }
     if (p_.CodigoEquipo == "08") {
         p_.ParametroSelvarindo = "2";
         if (const ModeloEquipo* m = p_.modelos().porCodigo("08"); m && m->preparaParametro) m->preparaParametro(p_);

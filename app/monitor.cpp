@@ -1,5 +1,6 @@
 #include "zylma/app/monitor.h"
 
+#include "zylma/app/barra.h"
 #include "zylma/app/enlace.h"
 #include "zylma/app/programa.h"
 
@@ -93,6 +94,8 @@ ZylForMonitor::ZylForMonitor(Programa& p) : Form(p.host(), "ZylForMonitor"), p_(
     };
     ZylCmdMon[3]->onClick = [this] { LimpiaMonitor(p_); };
     ZylCmdMon[4]->onClick = [this] {
+        // A free command must not cut into a write's frames either.
+        if (EscrituraOcupada(p_)) return;
         const std::string texto = Recorta(ZylTexMon[7]->text());
         if (!ZylTexMon[7]->text().empty() && ZylComMon->text() != "Comandos") {
             // A free command: no "f" added and no watchdog.

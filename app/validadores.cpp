@@ -25,10 +25,19 @@ Juicio rechaza(Correccion c, std::string mensaje, std::string titulo) { return J
 
 }  // namespace
 
+std::size_t PrimerMalo(Regla regla, const std::string& t) {
+    const std::string otros = regla == Regla::DigitosEstrellaGato ? "*#" : "*";
+    for (std::size_t i = 0; i < t.size(); ++i)
+        if (!esDigito(t[i]) && otros.find(t[i]) == std::string::npos) return i;
+    return t.size();
+}
+
 Juicio Juzga(Regla regla, const std::string& t, const std::string& titulo, const std::string& codigoEquipo) {
     switch (regla) {
     case Regla::Digitos:
-        if (!soloDe(t, "")) return rechaza(Correccion::Restaura, "Solo se admiten numeros", titulo);
+        // The last character decides, as the device's own memories may hold "*" or "#" that a
+        // read puts back into these boxes.
+        if (!t.empty() && !esDigito(t.back())) return rechaza(Correccion::QuitaUltimo, "Solo se admiten numeros", titulo);
         return {};
     case Regla::Tiempo: {
         if (!soloDe(t, "")) return rechaza(Correccion::Restaura, "Solo se admiten numeros", titulo);
@@ -39,10 +48,10 @@ Juicio Juzga(Regla regla, const std::string& t, const std::string& titulo, const
         return {};
     }
     case Regla::DigitosEstrella:
-        if (!soloDe(t, "*")) return rechaza(Correccion::Restaura, "Solo se admiten numeros y *", kTituloClave);
+        if (!soloDe(t, "*")) return rechaza(Correccion::CortaEnMalo, "Solo se admiten numeros y *", kTituloClave);
         return {};
     case Regla::DigitosEstrellaGato:
-        if (!soloDe(t, "*#")) return rechaza(Correccion::Restaura, "Solo se admiten numeros, * y #", kTituloClave);
+        if (!soloDe(t, "*#")) return rechaza(Correccion::CortaEnMalo, "Solo se admiten numeros, * y #", kTituloClave);
         return {};
     case Regla::Clave:
         for (std::size_t i = 0; i < t.size(); ++i) {
@@ -54,7 +63,7 @@ Juicio Juzga(Regla regla, const std::string& t, const std::string& titulo, const
             return rechaza(Correccion::Vacia, "No se admite 0 al inicio de clave", kTituloClave);
         return {};
     case Regla::ClaveSalida:
-        if (!soloDe(t, "")) return rechaza(Correccion::Restaura, "Solo se admiten numeros", kTituloClave);
+        if (!t.empty() && !esDigito(t.back())) return rechaza(Correccion::QuitaUltimo, "Solo se admiten numeros", kTituloClave);
         if (t == "1" || t == "0" || t == "8" || t == "9")
             return rechaza(Correccion::QuitaUltimo, "Número prohibido", "ZYLMA ESTA ENOJADO");
         return {};
@@ -78,7 +87,8 @@ void InstalaValidadores(Programa& p, ZylForPri& w, const std::vector<Validador>&
             std::string corregido;
             switch (j.correccion) {
             case Correccion::Restaura: corregido = *aceptado; break;
-            case Correccion::QuitaUltimo: corregido = texto.substr(0, texto.empty() ? 0 : texto.size() - 1); break;
+            case Correccion::QuitaUltimo: corregido = texto.substr(0, utf8Offset(texto, utf8Length(texto) - 1)); break;
+            case Correccion::CortaEnMalo: corregido = texto.substr(0, PrimerMalo(v.regla, texto)); break;
             default: break;
             }
             // The corrected text is judged again through this same handler.

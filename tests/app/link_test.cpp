@@ -273,3 +273,17 @@ TEST_F(Monitor, EraseKeepsTheCommandText) {
 }
 
 }  // namespace
+
+namespace {
+
+// A free command from the monitor must not cut into a write's frames.
+TEST_F(Monitor, FreeCommandWaitsForAPendingWrite) {
+    p().EstadoEscritura = Programa::Escritura::Trama2;
+    m().ZylComMon->setText("Libre");
+    m().ZylTexMon[7]->setText("X1");
+    m().ZylCmdMon[4]->userClick();
+    EXPECT_EQ(wire(), "");
+    EXPECT_EQ(h->host.messages.size(), 1u);
+}
+
+}  // namespace

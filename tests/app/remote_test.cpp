@@ -223,3 +223,21 @@ TEST_F(Remote, MissingDiallerIsReportedAndNothingIsDialled) {
 }
 
 }  // namespace
+
+namespace {
+
+// A new key the device would not take sends nothing, and the panel keeps the device's key.
+TEST_F(Remote, RefusedKeyChangeKeepsTheOldKeyAndTheWindow) {
+    MuestraRestricciones(p());
+    w().ZylTexResCla->setText("1234");
+    w().ZylTexResCla->userDblClick();
+    ZylForCamCla& v = p().ventana<ZylForCamCla>();
+    v.ZylTextCanCka->userType("123");  // three digits: no Téndro takes it
+    v.zylCmbCamCla->userClick();
+    EXPECT_EQ(w().ZylTexResCla->text(), "1234");
+    EXPECT_TRUE(v.visible());
+    EXPECT_FALSE(w().TimerPID->timerEnabled());
+    EXPECT_EQ(h->host.lastMessage(), "La clave no es válida para este equipo: no se envió nada.");
+}
+
+}  // namespace

@@ -22,17 +22,17 @@ TEST(Validadores, Verdicts) {
         const char* mensaje;
     } cases[] = {
         {R::Digitos, "123", "00", C::Ninguna, ""},
-        {R::Digitos, "12a", "00", C::Restaura, "Solo se admiten numeros"},
-        {R::Digitos, "a12", "00", C::Restaura, "Solo se admiten numeros"},  // not only the last one
+        {R::Digitos, "12a", "00", C::QuitaUltimo, "Solo se admiten numeros"},
+        {R::Digitos, "*31", "00", C::Ninguna, ""},  // a memory read back from the device
         {R::Digitos, "", "00", C::Ninguna, ""},
         {R::Tiempo, "255", "00", C::Ninguna, ""},
         {R::Tiempo, "256", "00", C::Vacia, "El límite es 255"},
         {R::Tiempo, "1x", "00", C::Restaura, "Solo se admiten numeros"},
         {R::Tiempo, "99999999999999", "00", C::Vacia, "El límite es 255"},
         {R::DigitosEstrella, "12*4", "00", C::Ninguna, ""},
-        {R::DigitosEstrella, "12#", "00", C::Restaura, "Solo se admiten numeros y *"},
+        {R::DigitosEstrella, "12#", "00", C::CortaEnMalo, "Solo se admiten numeros y *"},
         {R::DigitosEstrellaGato, "*#9", "00", C::Ninguna, ""},
-        {R::DigitosEstrellaGato, "*#a", "00", C::Restaura, "Solo se admiten numeros, * y #"},
+        {R::DigitosEstrellaGato, "*#a", "00", C::CortaEnMalo, "Solo se admiten numeros, * y #"},
         {R::Clave, "12*45", "04", C::Ninguna, ""},
         {R::Clave, "12*45", "00", C::Restaura, "Solo se admiten numeros"},
         {R::Clave, "123*", "04", C::Restaura, "Solo se admiten numeros"},
@@ -40,7 +40,7 @@ TEST(Validadores, Verdicts) {
         {R::Clave, "10", "00", C::Ninguna, ""},
         {R::ClaveSalida, "9", "00", C::QuitaUltimo, "Número prohibido"},
         {R::ClaveSalida, "29", "00", C::Ninguna, ""},
-        {R::ClaveSalida, "2a", "00", C::Restaura, "Solo se admiten numeros"},
+        {R::ClaveSalida, "2a", "00", C::QuitaUltimo, "Solo se admiten numeros"},
     };
     for (const auto& c : cases) {
         Juicio j = Juzga(c.regla, c.texto, "TITULO", c.codigo);
@@ -50,6 +50,9 @@ TEST(Validadores, Verdicts) {
     EXPECT_EQ(Juzga(Regla::Tiempo, "300", "ZYLMA", "00").titulo, "ERROR EN TIEMPO");
     EXPECT_EQ(Juzga(Regla::Tiempo, "3a", "ZYLMA", "00").titulo, "ZYLMA");
     EXPECT_EQ(Juzga(Regla::ClaveSalida, "0", "ERROR EN LA CLAVE", "00").titulo, "ZYLMA ESTA ENOJADO");
+    // A pasted number keeps what stands before its first bad character.
+    EXPECT_EQ(PrimerMalo(Regla::DigitosEstrella, "12#45"), 2u);
+    EXPECT_EQ(PrimerMalo(Regla::DigitosEstrellaGato, "12#45"), 5u);
 }
 
 struct Campos : ::testing::Test {

@@ -10,7 +10,8 @@ class ZylForPri;
 // False when the current model code has no image builder or the builder built nothing.
 bool PreparaEscritura(Programa& p);
 // A remote command: rebuild and record the image, build the command, send it 5000 ms later.
-void IniciaEnvio(Programa& p);
+// False when nothing will go out (a write still going out, or no command built).
+bool IniciaEnvio(Programa& p);
 
 void Colgar(Programa& p);
 void Verificar(Programa& p);

@@ -1,9 +1,11 @@
 // Field input checks: every change of a checked field (typed or set by code) is judged at once;
 // a refused text gets a modal message and is corrected in place.
 //
-// The whole text is judged, not only its last character, so a paste or an insertion before the
-// end cannot let a bad character in; a refused edit puts back the field's last accepted text,
-// which for a character typed at the end is the same as dropping it.
+// A digits-only field judges its last character and drops it, as the device's own memories may
+// hold "*" or "#" that a read brings back; a field of digits with "*" (and "#") is cut before its
+// first bad character, so a paste cannot keep one; times and keys are judged whole, and a
+// refused edit puts back the field's last accepted text (for a character typed at the end that
+// is the same as dropping it).
 #pragma once
 
 #include <string>
@@ -23,7 +25,7 @@ enum class Regla {
     ClaveSalida,          // digits, and not "1", "0", "8" nor "9" alone
 };
 
-enum class Correccion { Ninguna, Restaura, Vacia, QuitaUltimo };
+enum class Correccion { Ninguna, Restaura, Vacia, QuitaUltimo, CortaEnMalo };
 
 struct Juicio {
     Correccion correccion = Correccion::Ninguna;
@@ -33,6 +35,9 @@ struct Juicio {
 
 // The verdict on a field's text. `titulo` is the field's title for the digit message.
 Juicio Juzga(Regla regla, const std::string& texto, const std::string& titulo, const std::string& codigoEquipo);
+
+// Where a text of digits, "*" (and "#" for that rule) first holds another character.
+std::size_t PrimerMalo(Regla regla, const std::string& texto);
 
 struct Validador {
     std::string control;
