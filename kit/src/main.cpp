@@ -186,6 +186,8 @@ void writeComandos(const fs::path& sources, const fs::path& table, const std::st
     for (size_t k = 0; k < entries.size(); ++k)
         if (const Status s = f.write(static_cast<int>(k + 1), entries[k]); s != Status::Ok)
             fail(src.string() + ": entry " + entries[k][0] + ": " + describe(s));
+    if (const Status s = f.close(); s != Status::Ok)
+        fail(table.string() + ": " + describe(s));
 }
 
 struct Kit {

@@ -77,6 +77,7 @@ const char* describe(Status s) {
     case Status::IoError: return "error de lectura o escritura del archivo";
     case Status::BadNumber: return "número de registro no válido";
     case Status::Taken: return "el número ya pertenece a otro registro";
+    case Status::Unmappable: return "un texto tiene caracteres que no se pueden guardar";
     }
     return "error desconocido";
 }
@@ -89,6 +90,10 @@ Status encodeRecord(const RecordKind& kind, const Record& r, std::string& bytes)
     out.reserve(static_cast<size_t>(kind.length));
     for (int k = 0; k < kind.fields; ++k) {
         const std::string text = k < static_cast<int>(r.size()) ? utf8ToCp1252(r[k]) : std::string();
+        // A character the file's code page has not would be stored as "?": a name or password
+        // saved so could never be matched again.
+        if (k < static_cast<int>(r.size()) && cp1252ToUtf8(text) != r[k])
+            return Status::Unmappable;
         if (text.size() > 0xFFFF || out.size() + 2 + text.size() > static_cast<size_t>(kind.length))
             return Status::TooLong;
         out += static_cast<char>(text.size() & 0xFF);
@@ -225,16 +230,19 @@ int ArchivoRegistros::recordCount() const {
     return count > INT32_MAX ? INT32_MAX : static_cast<int>(count);
 }
 
-void ArchivoRegistros::close() {
+Status ArchivoRegistros::close() {
+    Status st = Status::Ok;
     if (fd_ >= 0) {
-        if (dirty_)
-            ::fdatasync(fd_);
-        ::close(fd_);
+        if (dirty_ && ::fdatasync(fd_) != 0)
+            st = Status::IoError;
+        if (::close(fd_) != 0 && dirty_)
+            st = Status::IoError;
     }
     fd_ = -1;
     eof_ = false;
     writable_ = false;
     dirty_ = false;
+    return st;
 }
 
 // ---- single-record files ----
@@ -254,7 +262,9 @@ Status writeSingle(const std::string& path, const RecordKind& kind, const Record
     ArchivoRegistros f;
     if (const Status s = f.openWrite(path, kind); s != Status::Ok)
         return s;
-    return f.write(1, r);
+    if (const Status s = f.write(1, r); s != Status::Ok)
+        return s;
+    return f.close();
 }
 
 Status rewriteWhole(const std::string& path, const RecordKind& kind, const Record& r) {
@@ -341,6 +351,8 @@ Status saveAt(const std::string& path, const RecordKind& kind, const Record& r, 
     if (const Status s = f.openWrite(path, kind); s != Status::Ok)
         return s;
     if (const Status s = f.write(n, r); s != Status::Ok)
+        return s;
+    if (const Status s = f.close(); s != Status::Ok)
         return s;
     if (savedAt)
         *savedAt = n;

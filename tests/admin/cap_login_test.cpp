@@ -109,13 +109,20 @@ TEST_F(Credenciales, AFileThatCannotBeWrittenIsNamedAndTheWindowStays) {
     EXPECT_TRUE(fs::is_directory(archivo + "/ocupado"));
 }
 
-TEST_F(Credenciales, TextsTooLongForTheRecordLeaveTheOldOne) {
+TEST_F(Credenciales, TextsTheRecordCannotHoldLeaveTheOldOne) {
     const std::string antes = zt::leeBytes(archivo);
-    escribe(std::string(600, 'u'), std::string(600, 'c'));
-    w().cmdOK->userClick();
-    EXPECT_NE(a.h->host.lastMessage().find("No se pudo escribir el archivo de acceso"), std::string::npos);
-    EXPECT_EQ(zt::leeBytes(archivo), antes);
-    EXPECT_TRUE(w().visible());
+    const std::pair<std::string, std::string> casos[] = {
+        {std::string(600, 'u'), std::string(600, 'c')},  // longer than the record
+        {"Łukasz", "clave"},                             // a letter the file's code page has not
+    };
+    for (const auto& [usuario, clave] : casos) {
+        SCOPED_TRACE(usuario.substr(0, 10));
+        escribe(usuario, clave);
+        w().cmdOK->userClick();
+        EXPECT_NE(a.h->host.lastMessage().find("No se pudo escribir el archivo de acceso"), std::string::npos);
+        EXPECT_EQ(zt::leeBytes(archivo), antes);
+        EXPECT_TRUE(w().visible());
+    }
 }
 
 }  // namespace

@@ -124,6 +124,8 @@ TEST_F(RecordsTest, RecordFileCases) {
          {std::string(40, 'x'), std::string(10, 'y')}, Status::TooLong, {}, false, two},
         {"more fields than the kind refused", two, "T.WCon", Write, 1, {"a", "b", "c"},
          Status::TooLong, {}, false, two},
+        {"a character the code page has not refused, nothing written", two, "T.WCon", Write, 1,
+         {"Łukasz", "1"}, Status::Unmappable, {}, false, two},
         {"record number 0 refused", two, "T.WCon", Write, 0, {"a"}, Status::BadNumber, {}, false, two},
     };
     for (const auto& c : cases) {

@@ -23,6 +23,7 @@ enum class Status {
     IoError,   // open, read, write or rename failed
     BadNumber, // a record number below 1 or beyond the largest a table may hold: nothing written
     Taken,     // saveUser: the user number's record holds another user: nothing written
+    Unmappable,  // a text holds a character Windows-1252 has not: nothing written
 };
 
 // Message-ready description, e.g. for "No se pudo leer el archivo ...".
@@ -71,7 +72,8 @@ public:
     bool eof() const { return eof_; }
     // Number of whole or partial records in the file.
     int recordCount() const;
-    void close();
+    // Flushes what was written; IoError when the disk did not keep it.
+    Status close();
     bool isOpen() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
 
