@@ -55,8 +55,8 @@ Juicio Juzga(Regla regla, const std::string& t, const std::string& titulo, const
         return {};
     case Regla::Clave:
         for (std::size_t i = 0; i < t.size(); ++i) {
-            // The Sonobrisa's key may carry its "*" in third place.
-            if (esDigito(t[i]) || (i == 2 && codigoEquipo == "04")) continue;
+            // The Sonobrisa's key may carry its "*" in third place, and nothing else there.
+            if (esDigito(t[i]) || (i == 2 && codigoEquipo == "04" && t[i] == '*')) continue;
             return rechaza(Correccion::Restaura, "Solo se admiten numeros", kTituloClave);
         }
         if (!t.empty() && t[0] == '0')

@@ -36,6 +36,8 @@ TEST(Validadores, Verdicts) {
         {R::Clave, "12*45", "04", C::Ninguna, ""},
         {R::Clave, "12*45", "00", C::Restaura, "Solo se admiten numeros"},
         {R::Clave, "123*", "04", C::Restaura, "Solo se admiten numeros"},
+        {R::Clave, "12#", "04", C::Restaura, "Solo se admiten numeros"},
+        {R::Clave, "12a4", "04", C::Restaura, "Solo se admiten numeros"},
         {R::Clave, "0", "00", C::Vacia, "No se admite 0 al inicio de clave"},
         {R::Clave, "10", "00", C::Ninguna, ""},
         {R::ClaveSalida, "9", "00", C::QuitaUltimo, "Número prohibido"},
