@@ -20,6 +20,7 @@ constexpr DWORD kHangupStatusSize = 1080;
 constexpr DWORD kPollStatusSize = 1028;
 constexpr DWORD kTimeLimit = 25000;
 constexpr DWORD kOlderTimeLimit = 20000;
+constexpr DWORD kMessageWait = 100;
 constexpr DWORD kPollPause = 10;
 // Bounds on loops that a misbehaving provider could keep going for ever.
 constexpr int kReleaseTries = 10;
@@ -393,7 +394,13 @@ std::int32_t ModemDialer::WaitForReply(LONG request) {
             break;
         }
         // No message within the time-out leaves the buffer as it was: judged again.
-        lineGetMessage(app_, message, 100);
+        const DWORD asked = GetTickCount();
+        if (lineGetMessage(app_, message, kMessageWait) < 0) {
+            // A line that fails at once (a lost registration, no message call at all) would
+            // turn this wait into a spin: keep to one look a wait.
+            const DWORD spent = GetTickCount() - asked;
+            if (spent < kMessageWait) Sleep(kMessageWait - spent);
+        }
         code = HandleCallState(message->hDevice, message->dwMessageID, message->dwCallbackInstance,
                                message->dwParam1, message->dwParam2, message->dwParam3);
         if (code == OutcomeBusy) {

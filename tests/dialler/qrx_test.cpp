@@ -134,7 +134,7 @@ TEST(QrxCallStates, OlderBuildJudgesEveryPolledStateAndMode) {
     }
 }
 
-// The Part's sequence for one placed call: start-up, scan, open, request, the wait, the
+// The sequence of one placed call: start-up, scan, open, request, the wait, the
 // release, the shutdown, then the box.
 TEST(QrxSequence, BusyDisconnectIsSuccessWithTheBoxAfterTheCleanUp) {
     QrxCall call(kStandard);
@@ -250,6 +250,19 @@ TEST(QrxTimeLimit, EveryOutcomeEndsAtTheLimitAcrossTheWrap) {
             call.expectReleased();
         }
     }
+}
+
+// A message call that fails at once still waits its time between looks, so the limit comes
+// after about 250 looks instead of a spin of thousands.
+TEST(QrxTimeLimit, FailingMessageCallDoesNotSpin) {
+    QrxCall call(kStandard);
+    tel::results("lineGetMessage", {LINEERR_INVALAPPHANDLE}, true);
+    EXPECT_EQ(call(), 0);
+    long long box = afterRequest("MessageBoxA");
+    EXPECT_GE(box, 25000);
+    EXPECT_LT(box, 25200);
+    EXPECT_LE(tel::count("lineGetMessage"), 260);
+    call.expectReleased();
 }
 
 TEST(QrxTimeLimit, OlderBuildGivesUpAt20000EvenAfterTheReply) {
