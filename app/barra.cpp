@@ -37,6 +37,13 @@ bool EscrituraOcupada(Programa& p) {
     return true;
 }
 
+bool ModificadorValido(const std::string& modificador) {
+    if (modificador.size() != 4) return false;
+    for (char c : modificador)
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+    return true;
+}
+
 bool PreparaEscritura(Programa& p) {
     ZylForPri& w = p.pri();
     w.ZylTexBan->setText(BanderasComoTexto(p));
@@ -44,7 +51,15 @@ bool PreparaEscritura(Programa& p) {
     LimpiaMonitor(p);
     p.IndiceEnvio = 1;
     bool construida = false;
-    if (const ModeloEquipo* m = modeloActual(p); m && m->preparaEnvio) construida = m->preparaEnvio(p);
+    // The modifier code fills two bytes of every image and opens most data parts: any other
+    // length or a character that is no hex digit would move every later byte on the device.
+    if (!ModificadorValido(p.CodigoModificador)) {
+        p.mensaje("El código modificador del registro de software (\"" + p.CodigoModificador +
+                      "\") no es de 4 dígitos hexadecimales: no se prepara ninguna imagen para el equipo.",
+                  forms::vbExclamation);
+    } else if (const ModeloEquipo* m = modeloActual(p); m && m->preparaEnvio) {
+        construida = m->preparaEnvio(p);
+    }
     if (!construida) {
         // Nothing of an earlier model or write may go out in this one's place.
         p.ImagenEnvio.clear();
@@ -109,7 +124,8 @@ void Enviar(Programa& p) {
     if (!PreparaEscritura(p)) {
         p.EnviaImagen = "0";
         w.ZylTexEst->setText("Zylma");
-        p.mensaje("No hay imagen que enviar: elija el equipo o léalo primero.", forms::vbExclamation);
+        if (ModificadorValido(p.CodigoModificador))
+            p.mensaje("No hay imagen que enviar: elija el equipo o léalo primero.", forms::vbExclamation);
         return;
     }
     if (p.EstadoCaptura == "Activado") {

@@ -96,6 +96,12 @@ void RecibeCaracter(Programa& p, char c) {
     p.CaracterRecibido = std::string(1, c);
     if (c == 'T') {
         // A stray "T" with no frame in progress starts the last frame again from its "D".
+        // When that frame is a write's first, the write is back in frame 1: frame 2 waits for
+        // this one's "P" and the reply time-out watches it again.
+        if (p.IndiceEnvio == 1 && p.EstadoEscritura == Escritura::Trama1Lista) {
+            p.EstadoEscritura = Escritura::Trama1;
+            reiniciaWatchdog(p);
+        }
         const std::string copia = p.ComandoSerie;
         EnviaSerie(p, copia);
     }

@@ -216,6 +216,22 @@ TEST_F(Tendro, FrameTwoWaitsForFrameOneAndGivesUpAfterTheTimeOut) {
     EXPECT_EQ(p().EstadoEscritura, Programa::Escritura::Ninguna);
 }
 
+// A stray "T" after frame 1 starts it again; frame 2 must then wait for that frame's "P"
+// instead of going out inside it.
+TEST_F(Tendro, FrameOneStartedAgainByAStrayAcknowledgementHoldsFrameTwoBack) {
+    w().ZylTexResCla->setText("4321");
+    w().comando(4).userClick();
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "DESC1P");
+    wire().clear();
+    h->port->arrive("T");
+    h->host.advance(5000);
+    EXPECT_EQ(wire(), "D");
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "DESC1P" "D00014321FF0000" "1P");
+    EXPECT_EQ(p().EstadoEscritura, Programa::Escritura::Ninguna);
+}
+
 TEST_F(Tendro, NothingElseGoesOutWhileAWriteIsPending) {
     w().ZylTexResCla->setText("4321");
     w().comando(4).userClick();
@@ -265,6 +281,33 @@ TEST_F(Tendro, WriteWithNoModelSendsNothing) {
     h->host.advance(10000);
     EXPECT_EQ(wire(), "");
     EXPECT_EQ(p().EnviaImagen, "0");
+}
+
+// The modifier code opens the data part: one of another length, or with a character that is
+// no hex digit, would shift every later byte on the device. No image is built from it.
+TEST_F(Tendro, ModifierCodeOfTheWrongShapeBuildsNoImage) {
+    for (const char* modificador : {"01", "00012", "", "00G1", "0001"}) {
+        SCOPED_TRACE(modificador);
+        const bool valido = std::string(modificador) == "0001";
+        wire().clear();
+        h->host.messages.clear();
+        p().CodigoModificador = modificador;
+        w().ZylTexResCla->setText("4321");
+        w().comando(4).userClick();
+        if (valido) {
+            acknowledgeAll();
+            h->host.advance(5000);
+            acknowledgeAll();
+        }
+        h->host.advance(10000);
+        EXPECT_EQ(wire(), valido ? "DESC1P" "D00014321FF0000" "1P" : "");
+        EXPECT_EQ(h->host.messages.size(), valido ? 0u : 1u);
+        if (!valido) {
+            EXPECT_NE(h->host.lastMessage().find("código modificador"), std::string::npos);
+            EXPECT_EQ(p().EnviaImagen, "0");
+            EXPECT_EQ(p().ImagenEnvio, "");
+        }
+    }
 }
 
 TEST_F(Tendro, FactoryResetSendsTheStoredTextAlone) {
