@@ -317,10 +317,12 @@ Status scanTable(const std::string& path, const RecordKind& kind,
 
 namespace {
 
-// Looks up the first entry whose key fields equal those of `r`; `found` stays 0 when none does.
-// `count` gets the number of records in the file (0 when it is missing).
+enum class Match { First, Last };
+
+// Looks up the first (or last) entry whose key fields equal those of `r`; `found` stays 0 when
+// none does. `count` gets the number of records in the file (0 when it is missing).
 Status lookUp(const std::string& path, const RecordKind& kind, const Record& r, int keyFields,
-              int& found, int& count, bool& missing) {
+              int& found, int& count, bool& missing, Match match = Match::First) {
     found = 0;
     count = 0;
     missing = false;
@@ -332,7 +334,7 @@ Status lookUp(const std::string& path, const RecordKind& kind, const Record& r, 
             if (key(x, k) != key(r, k))
                 return true;
         found = n;
-        return false;
+        return match == Match::Last;
     });
     if (s == Status::Missing) {
         missing = true;
@@ -360,7 +362,7 @@ Status saveAt(const std::string& path, const RecordKind& kind, const Record& r, 
 }
 
 Status saveKeyed(const std::string& path, const RecordKind& kind, const Record& r, int keyFields,
-                 int* savedAt) {
+                 int* savedAt, Match match = Match::First) {
     if (savedAt)
         *savedAt = 0;
     std::string bytes;
@@ -368,7 +370,7 @@ Status saveKeyed(const std::string& path, const RecordKind& kind, const Record& 
         return s;
     int found, count;
     bool missing;
-    if (const Status s = lookUp(path, kind, r, keyFields, found, count, missing); s != Status::Ok)
+    if (const Status s = lookUp(path, kind, r, keyFields, found, count, missing, match); s != Status::Ok)
         return s;
     // Appending goes right after the last record in the file: never a gap before the new entry.
     const int n = found > 0 ? found : count + 1;
@@ -378,7 +380,9 @@ Status saveKeyed(const std::string& path, const RecordKind& kind, const Record& 
 }  // namespace
 
 Status saveByName(const std::string& path, const RecordKind& kind, const Record& r, int* savedAt) {
-    return saveKeyed(path, kind, r, 1, savedAt);
+    // Readers of a named table take the last entry of a name: a save goes there, or it would
+    // never be seen.
+    return saveKeyed(path, kind, r, 1, savedAt, Match::Last);
 }
 
 Status saveEquipo(const std::string& path, const Record& r, int* savedAt) {

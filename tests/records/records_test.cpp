@@ -209,6 +209,17 @@ TEST_F(RecordsTest, CommandSaveRewritesAFoundNameAndAppendsANewOne) {
     EXPECT_EQ(r[1], "W");
     EXPECT_EQ(f.recordCount(), 3);
 
+    // A name held twice: the save goes to the later entry, the one the command table's load and
+    // the monitor's list take, so the edit is seen.
+    EXPECT_EQ(saveByName(path, RegistroComando, {"Lectura", "R2", ""}, &savedAt), Status::Ok);
+    EXPECT_EQ(savedAt, 1);
+    ArchivoRegistros g;
+    ASSERT_EQ(g.openWrite(path, RegistroComando), Status::Ok);
+    ASSERT_EQ(g.write(4, {"Lectura", "R4", ""}), Status::Ok);
+    ASSERT_EQ(g.close(), Status::Ok);
+    EXPECT_EQ(saveByName(path, RegistroComando, {"Lectura", "nuevo", ""}, &savedAt), Status::Ok);
+    EXPECT_EQ(savedAt, 4);
+
     // A damaged table is not written to: the name might have been beyond the damage.
     put("Malo.WCon", padded(field("x"), 1000) + "\xFF\xFF");
     const auto before = get("Malo.WCon");

@@ -106,7 +106,8 @@ inline constexpr int kMaxRecordNumber = 32767;
 
 // Keyed saves into tables. Each does its own look-up first; entries with an empty key are not
 // entries (lists skip them) and never match. A damaged table is reported and left alone.
-// Command table: key field 0; found: rewrite that record; else append after the last record.
+// Command table: key field 0; found: rewrite the last record of that name (the one its readers
+// take); else append after the last record.
 Status saveByName(const std::string& path, const RecordKind& kind, const Record& r, int* savedAt = nullptr);
 // User table: key field 0; found: rewrite it; else write it as record `userNumber`
 // (BadNumber outside 1..kMaxRecordNumber; Taken when that record holds another user's name).
