@@ -1,8 +1,8 @@
 // What the serial link costs the program.
 //
-//   cmake -S /work/main -B /work/main/build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-//   cmake --build /work/main/build-bench --target bench_link
-//   /work/main/build-bench/bench/link/bench_link [repetitions]
+//   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+//   cmake --build build --target bench_link
+//   build/bench/link/bench_link [repetitions]
 //
 // 1. In-process (a recording port, no pty): the receive event, the three monitor boxes and the
 //    decoder's length gate, one character at a time, for a 138-character Téndro answer and a
@@ -134,8 +134,9 @@ struct InProcess {
     InProcess() {
         fillFolder(folder);
         h = std::make_unique<ProgramHarness>(folder.path());
-        models::RegistraModelos(h->programa->modelos());
+        // The stand-in goes first: a look-up by code takes the first unit of that code.
         h->programa->modelos().agrega(twoBlockStandIn());
+        models::RegistraModelos(h->programa->modelos());
         w().ZylCmd[2]->userClick();  // the Téndro
         if (!h->host.messages.empty()) fail("setting up the Téndro: " + h->host.lastMessage());
     }
