@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -74,10 +75,17 @@ public:
     bool write(const std::string& bytes) override {
         if (fd_ < 0) return false;
         std::size_t off = 0;
+        bool lleno = false;
         while (off < bytes.size()) {
             ssize_t n = ::write(fd_, bytes.data() + off, bytes.size() - off);
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-                report(SerialEvent::TxFull);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EAGAIN) {
+                // A full output buffer is said once, then waited out; a line that takes
+                // nothing for a second takes no more of this write.
+                if (!lleno) report(SerialEvent::TxFull);
+                lleno = true;
+                pollfd pfd{fd_, POLLOUT, 0};
+                if (::poll(&pfd, 1, 1000) <= 0) return false;
                 continue;
             }
             if (n <= 0) return false;
