@@ -44,6 +44,8 @@ TEST_F(LinkE2E, FreeCommandFromTheMonitorIsFramedAndAcknowledged) {
     prog->host.pump(50);
     line->stop();
     EXPECT_EQ(line->device().frames(), std::vector<std::string>{"ABC"});
+    // The frame came whole: its closing "1" before the "P".
+    for (const std::string& l : line->device().log()) EXPECT_EQ(l.find("without its"), std::string::npos) << l;
     EXPECT_FALSE(p().pri().TimerEC->timerEnabled());
 }
 
