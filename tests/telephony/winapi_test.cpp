@@ -28,7 +28,7 @@ TEST(Cp1252, BothWays) {
         EXPECT_EQ(cp1252ToUtf8(bytes), utf8);
         EXPECT_EQ(utf8ToCp1252(utf8), bytes);
     }
-    EXPECT_EQ(cp1252ToUtf8("\x81\x8D"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // no character there
+    EXPECT_EQ(cp1252ToUtf8("\x81\x8D"), "\xC2\x81\xC2\x8D");  // no character there: kept as its own code point
     EXPECT_EQ(utf8ToCp1252("a☎b"), "a?b");                             // none in Windows-1252
     EXPECT_EQ(utf8ToCp1252("a\xC3"), "a?");                            // cut sequence
     EXPECT_EQ(utf8ToCp1252("\xFF" "b"), "?b");

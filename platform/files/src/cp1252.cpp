@@ -8,15 +8,14 @@
 namespace zylma::files {
 namespace {
 
-constexpr char32_t kUndefined = 0xFFFD;
-
 // 0x80-0x9F are the only bytes that differ from Latin-1. The five holes (0x81, 0x8D, 0x8F, 0x90,
-// 0x9D) have no character; they read as U+FFFD so a damaged text shows as such on screen.
+// 0x9D) have no character; like Windows, they read as the C1 code points of their own value, so
+// every byte on disk reads and writes back unchanged and a record holding one can still be saved.
 constexpr std::array<char32_t, 32> kHigh = {
-    0x20AC, kUndefined, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, kUndefined, 0x017D, kUndefined,
-    kUndefined, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, kUndefined, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 void appendUtf8(std::string& out, char32_t c) {
@@ -121,7 +120,7 @@ std::string utf8ToCp1252(const std::string& utf8) {
         }
         char mapped = '?';
         for (size_t k = 0; k < kHigh.size(); ++k) {
-            if (kHigh[k] == c && c != kUndefined) {
+            if (kHigh[k] == c) {
                 mapped = static_cast<char>(0x80 + k);
                 break;
             }

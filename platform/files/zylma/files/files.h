@@ -8,8 +8,8 @@ namespace zylma::files {
 
 // Windows-1252 bytes on disk, UTF-8 in memory. A character with no Windows-1252 byte becomes "?",
 // and so does each byte of malformed UTF-8; the five bytes Windows-1252 leaves undefined
-// (0x81 0x8D 0x8F 0x90 0x9D) come back as U+FFFD on reading, and U+0081 U+008D U+008F U+0090
-// U+009D are written as those bytes, as Windows does. Every byte reads as one character and
+// (0x81 0x8D 0x8F 0x90 0x9D) read as U+0081 U+008D U+008F U+0090 U+009D and are written back as
+// those bytes, as Windows does. Every byte reads as one character and
 // every character writes as one byte, so a text's length on disk is its length in characters.
 std::string utf8ToCp1252(const std::string& utf8);
 std::string cp1252ToUtf8(const std::string& bytes);
