@@ -159,7 +159,8 @@ void VerificaLogin(Programa& p) {
 
 void AplicaMenusNivel(Programa& p) {
     app::ZylForPri& w = p.pri();
-    const bool administra = p.NivelUsuario != kNivelOtro;
+    // Only the engineering level administers; any other level, known or not, does not.
+    const bool administra = p.NivelUsuario == kNivelIngenieria;
     w.ZylMnuCon->setVisible(administra);
     w.ZylMnuMon->setVisible(administra);
 }

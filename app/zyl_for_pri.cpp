@@ -396,7 +396,7 @@ void CargaPrincipal(Programa& p) {
     p.BanderasRestrictor.fill(0);
     // "Zylma para " is 11 characters: the class starts at character 12.
     const std::string& titulo = w.caption();
-    p.ClaseInstalacion = titulo.size() > 11 ? titulo.substr(11, 2) : std::string();
+    p.ClaseInstalacion = titulo.size() > 11 ? titulo.substr(11, utf8Offset(titulo.substr(11), 2)) : std::string();
     if (p.ClaseInstalacion != "PC") {
         p.abrePuerto();
     } else {
