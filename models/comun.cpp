@@ -96,15 +96,21 @@ bool TomaImagen(Programa& p, const codec::ModeloTrama& trama, SiDanada siDanada)
     return true;
 }
 
-bool AbreConfiguracion(Programa& p, std::string_view carpeta, std::size_t restricciones, records::Record& r) {
+bool AbreConfiguracion(Programa& p, std::string_view carpeta, std::size_t restricciones, const char* panel,
+                       int largoClave, records::Record& r) {
     ZylForPri& w = p.pri();
     p.RutaArchivo = records::pathConfiguracion(p.RutaAplicacion, std::string(carpeta), p.VersionEquipo);
+    bool leido = false;
     if (!files::fileExists(p.RutaArchivo)) {
-        // Without the record there is nothing to load: the panel keeps what it showed.
+        // Without the record there is nothing to load: the fields keep what they showed.
         p.mensaje("No existe archivo de configuración.");
+    } else {
+        leido = LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración");
+    }
+    if (!leido) {
+        MuestraConfiguracion(p, panel, largoClave);
         return false;
     }
-    if (!LeeRegistro(p, p.RutaArchivo, records::RegistroConfiguracion, r, "configuración")) return false;
     w.ZylTexResCla->setText(r[43]);
     w.ZylTexBan->setText(r[55]);
     for (std::size_t k = 0; k < restricciones && k < w.ZylChkRes.size(); ++k) w.ZylChkRes[k]->setCaption(r[45 + k]);

@@ -97,9 +97,11 @@ bool TomaImagen(app::Programa& p, const codec::ModeloTrama& trama, SiDanada siDa
 
 // Finds and reads the configuration record of the model's folder for the device's version, and
 // loads the key, the flag text and the captions of the first `restricciones` restriction boxes.
-// False, with the user told, when there is no record or it cannot be read: the panel keeps
-// what it showed.
-bool AbreConfiguracion(app::Programa& p, std::string_view carpeta, std::size_t restricciones, records::Record& r);
+// False, with the user told, when there is no record or it cannot be read: the fields keep what
+// they showed, but the model's own panel is shown alone with its key length (`panel`,
+// `largoClave`), so a read of that version never leaves another model's panel or key limit.
+bool AbreConfiguracion(app::Programa& p, std::string_view carpeta, std::size_t restricciones, const char* panel,
+                       int largoClave, records::Record& r);
 
 // The configured panel shown: restrictions, their visibility, the panels, then the model's own
 // with its key box limited to `largoClave` characters.

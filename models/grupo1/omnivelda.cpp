@@ -229,7 +229,7 @@ Comando ArmaComando(std::string_view numero, std::string_view valor, std::string
 void CargaConfOmnivelda(Programa& p) {
     ZylForPri& w = p.pri();
     records::Record r;
-    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
+    if (!AbreConfiguracion(p, kNombre, 6, kPanel, 4, r)) return;
     auto texto = [&w](const char* nombre) { return w.findAs<forms::TextBox>(nombre); };
     auto etiqueta = [&w](const char* nombre) { return w.find(nombre); };
     auto* libera = w.findAs<forms::CheckBox>("ZylChkOmnLib");

@@ -272,7 +272,7 @@ Panel panelDesde(ZylForPri& w) {
 void CargaConfPlurimandelo(Programa& p) {
     ZylForPri& w = p.pri();
     records::Record r;
-    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
+    if (!AbreConfiguracion(p, kNombre, 6, kPanel, 4, r)) return;
     control<forms::Label>(w, "ZylLabPluDurP")->setCaption(r[0]);
     control<forms::TextBox>(w, "ZylTexPluDurP")->setText(r[20]);
     control<forms::Label>(w, "ZylLabPluDurL")->setCaption(r[1]);

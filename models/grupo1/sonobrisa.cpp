@@ -242,7 +242,7 @@ Panel panelDesde(ZylForPri& w) {
 void CargaConfSonobrisa(Programa& p) {
     ZylForPri& w = p.pri();
     records::Record r;
-    if (!AbreConfiguracion(p, kNombre, 9, r)) return;
+    if (!AbreConfiguracion(p, kNombre, 9, kPanel, 5, r)) return;
     control<forms::TextBox>(w, "ZylTxtSonAut")->setText(r[20]);
     control<forms::Label>(w, "ZyllblSonAut")->setCaption(r[0]);
     control<forms::TextBox>(w, "ZylTxtSonDigAler")->setText(r[21]);

@@ -98,7 +98,7 @@ std::optional<std::string> ArmaComando(std::string_view numero, std::string_view
 
 void CargaConfTendro(Programa& p) {
     records::Record r;
-    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
+    if (!AbreConfiguracion(p, kNombre, 6, kPanel, 4, r)) return;
     MuestraConfiguracion(p, kPanel, 4);
 }
 

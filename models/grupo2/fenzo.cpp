@@ -279,7 +279,7 @@ namespace {
 void CargaConfFenzo(Programa& p) {
     ZylForPri& w = p.pri();
     records::Record r;
-    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
+    if (!AbreConfiguracion(p, kNombre, 6, kPanel, 5, r)) return;
     w.ZylChkFenResC->setCaption(r[0]);
     estadoDesde(*w.ZylChkFenResC, r[20]);
     ponCaption(w, "ZylLabFenDurP", r[3]);

@@ -254,7 +254,7 @@ Valores valoresDelPanel(Programa& p) {
 void CargaConfQuintavo(Programa& p) {
     ZylForPri& w = p.pri();
     records::Record r;
-    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
+    if (!AbreConfiguracion(p, kNombre, 6, kPanel, 5, r)) return;
     troncal(w).setCaption(r[0]);
     estadoDesde(troncal(w), r[20]);
     seleccionaDigitos(w, r[21]);

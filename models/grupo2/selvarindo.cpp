@@ -164,7 +164,7 @@ void interruptorDesde(forms::CheckBox& c, const std::string& campo) {
 void CargaConfSelvarindo(Programa& p) {
     ZylForPri& w = p.pri();
     records::Record r;
-    if (!AbreConfiguracion(p, kNombre, 6, r)) return;
+    if (!AbreConfiguracion(p, kNombre, 6, kPanel, 4, r)) return;
     interruptorDesde(elimina1(w), r[20]);
     claveSalida(w).setText(r[21]);
     interruptorDesde(bloquea9(w), r[22]);

@@ -145,7 +145,7 @@ forms::CheckBox* troncalBox(ZylForPri& w) { return w.findAs<forms::CheckBox>("Zy
 void CargaConfTresmolina(Programa& p) {
     ZylForPri& w = p.pri();
     records::Record r;
-    if (!AbreConfiguracion(p, kCarpeta, 6, r)) return;
+    if (!AbreConfiguracion(p, kCarpeta, 6, kPanel, 5, r)) return;
     if (forms::CheckBox* t = troncalBox(w)) {
         t->setCaption(r[0]);
         estadoDesde(*t, r[20]);

@@ -344,7 +344,13 @@ TEST_F(Fenzo, KalmoroReadHidesTheNewPartsAndTakesTheFirstKey) {
 }
 
 TEST_F(Fenzo, AReadOfAVersionWithoutItsRecordSaysSoAndStillShowsTheDevice) {
+    // Read from the general panel with a shorter key limit left by another model: neither may
+    // stay once the device shows as a Fenzo.
+    w().ZylCmd[0]->userClick();
+    w().ZylTexResCla->setMaxLength(4);
     read(travesolinAnswer("19"));  // 25: no "Fenzo25.Wcon"
+    EXPECT_FALSE(w().ZylFraPri->visible());
+    EXPECT_EQ(w().ZylTexResCla->maxLength(), 5);
     EXPECT_EQ(h->host.countMessages("No existe archivo de configuración."), 1);
     EXPECT_EQ(w().ZylTexResFirm->text(), "25");
     EXPECT_EQ(w().ZylTexResCla->text(), "10345");
