@@ -40,6 +40,13 @@ std::string Ajusta(std::string_view campo, std::size_t ancho) {
     return std::string(ancho - campo.size(), '0') + std::string(campo);
 }
 
+bool CabeEnCampo(std::string_view texto, std::size_t maximo, std::string_view otros) {
+    if (texto.size() > maximo) return false;
+    for (char c : texto)
+        if (!(c >= '0' && c <= '9') && otros.find(c) == std::string_view::npos) return false;
+    return true;
+}
+
 std::string RellenaF(std::string_view texto, std::size_t n) {
     std::string out(texto.substr(0, std::min(n, texto.size())));
     out.resize(n, 'F');

@@ -44,6 +44,10 @@ void estadoDesde(forms::CheckBox& c, const std::string& campo);
 // move the data behind it.
 std::string Ajusta(std::string_view campo, std::size_t ancho);
 
+// Whether a panel text can stand in a field of `maximo` characters that takes digits and the
+// characters of `otros` only: anything else would go to the device, or be dialled, as it stands.
+bool CabeEnCampo(std::string_view texto, std::size_t maximo, std::string_view otros = {});
+
 // Characters as typed, "F" (no digit) where the text is shorter, cut at the width.
 std::string RellenaF(std::string_view texto, std::size_t n);
 

@@ -126,9 +126,23 @@ bool DigitosLocalValidos(std::string_view d) {
     return false;
 }
 
+namespace {
+bool campoValido(const Campo& c, std::string_view texto) {
+    switch (c.codigo) {
+    case Codigo::Tres: return CabeEnCampo(texto, 3);
+    case Codigo::Memoria: return CabeEnCampo(texto, 16, "*");
+    case Codigo::ClaveF: return CabeEnCampo(texto, 5);
+    }
+    return false;
+}
+}  // namespace
+
 std::optional<Imagen> ArmaImagen(const Valores& v, std::string_view firmware, std::string_view clase) {
     // A key or a local-call digit of another width would move every later byte on the device.
     if (!ClaveValida(v.clave) || !DigitosLocalValidos(v.digitosLocal)) return std::nullopt;
+    // A field with a character its place cannot hold, or too long for it, is not written.
+    for (std::size_t i = 0; i < kCampos_n; ++i)
+        if (!esClave(kCampos[i]) && !campoValido(kCampos[i], v.campos[i])) return std::nullopt;
     return arma(v, v.clave, v.digitosLocal, firmware, clase);
 }
 
@@ -195,15 +209,20 @@ std::optional<std::string> ArmaComando(std::string_view numero, std::string_view
         if (!op) return std::nullopt;
         return std::string(codigo) + K + S + *op + "f";
     }
-    // Fields carry their text as typed: a setting of 1 is 1, not 9.
+    // Fields carry their text as typed: a setting of 1 is 1, not 9. Only a text its place can
+    // hold is dialled: a letter would reach the line as a dial modifier.
     static constexpr std::pair<std::string_view, std::string_view> kCampos2[] = {
         {"12", "*7"}, {"14", "*8"}, {"15", "*0"}, {"16", "*6"},
     };
-    for (auto [n, codigo] : kCampos2)
-        if (numero == n) return std::string(codigo) + K + S + V + "f";
-    if (numero == "13") return "*9" + S + K + S + V + "f";
-    if (numero == "17") return "*1" + K + S + I + S + V + "f";
-    if (numero == "18") return "#3" + K + S + I + S + V + "f";
+    const bool tres = CabeEnCampo(valor, 3);
+    for (auto [n, codigo] : kCampos2) {
+        if (numero != n) continue;
+        if (n == "16" ? !DigitosLocalValidos(valor) : !tres) return std::nullopt;
+        return std::string(codigo) + K + S + V + "f";
+    }
+    if (numero == "13") return tres ? std::optional("*9" + S + K + S + V + "f") : std::nullopt;
+    if (numero == "17") return CabeEnCampo(valor, 5) ? std::optional("*1" + K + S + I + S + V + "f") : std::nullopt;
+    if (numero == "18") return CabeEnCampo(valor, 16, "*") ? std::optional("#3" + K + S + I + S + V + "f") : std::nullopt;
     if (numero == "19") return "#1" + K + "f";
     if (numero == "20") return "#2" + K + "f";
     return std::nullopt;
@@ -229,10 +248,15 @@ void seleccionaDigitos(ZylForPri& w, const std::string& texto) {
     }
 }
 
-// Emptied, then one character at a time, as typing would fill it.
+// Emptied, then one character at a time, as typing would fill it. Once the box's check refuses
+// a character the rest is not put after what is left: a number with a character taken out of
+// its middle is another number, which a later write would program into the device.
 void escribePorCaracter(forms::TextBox& t, const std::string& texto) {
     t.setText("");
-    for (char ch : texto) t.setText(t.text() + ch);
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        t.setText(t.text() + texto[i]);
+        if (t.text() != texto.substr(0, i + 1)) break;
+    }
 }
 
 Valores valoresDelPanel(Programa& p) {

@@ -162,7 +162,7 @@ TEST(QuintavoCodec, ShortFieldsKeepTheirPlaces) {
     v.modificador = "1";
     v.campos[campo("ZylTexQuiSMC")] = "7";
     v.campos[campo("ZylTexQuiLDC")] = "";
-    v.campos[campo("ZylTexQuiNumTel", 1)] = "12345678901234567890";  // cut at 16
+    v.campos[campo("ZylTexQuiNumTel", 1)] = "1234567890123456";
     auto img = quintavo::ArmaImagen(v, "8", "PC");
     ASSERT_TRUE(img);
     EXPECT_EQ(img->datos.size(), 165u);
@@ -173,6 +173,29 @@ TEST(QuintavoCodec, ShortFieldsKeepTheirPlaces) {
     EXPECT_EQ(img->trama.substr(0, 10), "0208000001");  // version "08", class "PC" as "00"
     auto l = quintavo::Decodifica(img->trama);
     EXPECT_EQ(l.valores.campos[campo("ZylTexQuiSMC")], "007");
+}
+
+// A field text its place cannot hold (a letter, a "#" where only "*" goes, too many digits) is
+// not written: it would reach the device, or the line, as it stands.
+TEST(QuintavoCodec, FieldsTheirPlacesCannotHoldAreNotWritten) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ZylTexQuiSMC", "1a2"}, {"ZylTexQuiLDNP", "1000"},   {"ZylTexQuiNumTel", "12#4"},
+        {"ZylTexQuiNumTel", "12345678901234567"},  {"ZylTexQuiClv", "1W345"}, {"ZylTexQuiClv", "123456"},
+    };
+    for (auto [control, texto] : cases) {
+        quintavo::Valores v = panel();
+        const int indice = std::string(control) == "ZylTexQuiNumTel" ? 1 : std::string(control) == "ZylTexQuiClv" ? 2 : -1;
+        v.campos[campo(control, indice)] = texto;
+        EXPECT_FALSE(quintavo::ArmaImagen(v, "15", "")) << control << " " << texto;
+        EXPECT_EQ(quintavo::ArmaImagenAjustada(v, "15", "").datos.size(), 165u) << control << " " << texto;
+    }
+    const std::pair<const char*, const char*> comandos[] = {
+        {"12", "1W2"}, {"13", "2560"}, {"16", "9"}, {"17", "1W345"}, {"18", "12#4"}, {"18", "1;2"},
+    };
+    for (auto [numero, valor] : comandos)
+        EXPECT_EQ(quintavo::ArmaComando(numero, valor, "12345", "2", "99999", "12345", ","), std::nullopt)
+            << numero << " " << valor;
+    EXPECT_EQ(quintavo::ArmaComando("18", "12*4", "12345", "2", "99999", "12345", ","), "#312345,2,12*4f");
 }
 
 TEST(QuintavoCodec, RemoteCommands) {
@@ -329,7 +352,7 @@ TEST_F(Quintavo, ReadWritesKeysAndMemoriesThroughTheirChecks) {
     h->port->arrive(codec::RecepcionDesdeMapa(mapa));
     EXPECT_EQ(w().ZylTexResCla->text(), "");  // emptied, not left at an older key
     EXPECT_EQ(h->host.countMessages("No se admite 0 al inicio de clave"), 1);
-    EXPECT_EQ(caja("ZylTexQuiNumTel", 0).text(), "124");
+    EXPECT_EQ(caja("ZylTexQuiNumTel", 0).text(), "12");  // cut where the "#" was, not spliced
     EXPECT_EQ(h->host.countMessages("Solo se admiten numeros y *"), 1);
 }
 
