@@ -94,14 +94,14 @@ void ZylForPri::construye() {
     ZylLabFenTit->setCaption(" Fenzo");
     ZylLabFenTit->move(240, 300, 3000, 300);
     ZylChkFenResC = &add<CheckBox>("ZylChkFenResC", -1, fen);
-    ZylChkFenResC->setCaption("Restricción de clave");
+    ZylChkFenResC->setCaption("Troncal de conmutador");
     ZylChkFenResC->move(240, kPanelAlto - 1500, 2600, 300);
     ZylFraFenFraClv = &add<Frame>("ZylFraFenFraClv", -1, fen);
     ZylFraFenFraClv->setCaption("Clave");
     ZylFraFenFraClv->move(3600, kPanelAlto - 1560, 3360, 1320);
     Frame* svd = panel("ZylFraSvd");
     ZylLblSvdIdent = &add<Label>("ZylLblSvdIdent", -1, svd);
-    ZylLblSvdIdent->setCaption("Sin voz");
+    ZylLblSvdIdent->setCaption("Con voz");
     ZylLblSvdIdent->move(240, 300, 2000, 300);
     ZylFraSvdClv = &add<Frame>("ZylFraSvdClv", -1, svd);
     ZylFraSvdClv->setCaption("Clave");
