@@ -333,21 +333,31 @@ void GrabaConfiguracion(Programa& p) {
     r[55] = w.ZylTxtConReg->text();
     r[56] = app::FechaHoy();
     const records::Record equipo{modelo, w.ZylTexIde->text()};
+    const std::string ruta = rutaConfiguracion(p, modelo, firmware);
     std::string bytes;
-    if (records::encodeRecord(records::RegistroConfiguracion, r, bytes) != records::Status::Ok) {
-        p.mensaje("Los textos de la configuración no caben en su registro de 1000 caracteres. Acórtelos. "
-                  "No se ha grabado nada.",
+    // The size message for a size fault only; any other cause (a character the file's code page
+    // has not) is named as it is, with its file.
+    if (const records::Status st = records::encodeRecord(records::RegistroConfiguracion, r, bytes);
+        st != records::Status::Ok) {
+        p.mensaje(st == records::Status::TooLong
+                      ? std::string("Los textos de la configuración no caben en su registro de 1000 caracteres. "
+                                    "Acórtelos. No se ha grabado nada.")
+                      : "No se puede grabar el archivo de configuración " + ruta + " (" + records::describe(st) +
+                            "). No se ha grabado nada.",
                   vbExclamation);
         return;
     }
-    if (records::encodeRecord(records::RegistroEquipo, equipo, bytes) != records::Status::Ok) {
-        p.mensaje("El equipo y su ID no caben en la lista de equipos (46 caracteres entre los dos). "
-                  "No se ha grabado nada.",
+    if (const records::Status st = records::encodeRecord(records::RegistroEquipo, equipo, bytes);
+        st != records::Status::Ok) {
+        p.mensaje(st == records::Status::TooLong
+                      ? std::string("El equipo y su ID no caben en la lista de equipos (46 caracteres entre los dos). "
+                                    "No se ha grabado nada.")
+                      : "No se puede grabar la lista de equipos " + rutaEquipos(p) + " (" + records::describe(st) +
+                            "). No se ha grabado nada.",
                   vbExclamation);
         return;
     }
 
-    const std::string ruta = rutaConfiguracion(p, modelo, firmware);
     p.RutaArchivo = ruta;
     records::Status st;
     if (files::fileExists(ruta)) {

@@ -242,7 +242,8 @@ bool InstalaEquipo(const std::string& appDado, const std::string& modelo, const 
     }
     // The kit's telephony set-up is a Windows program: the line layer here needs no set-up, so
     // nothing of it is copied or started.
-    archivos::borraCarpeta(temporal, e);  // the old kit; one left behind is read by nothing
+    // The old kit; one that will not go now goes at the next start (RecuperaInstalacion).
+    archivos::borraCarpeta(temporal, e);
     return true;
 }
 
@@ -252,7 +253,15 @@ bool RecuperaInstalacion(const std::string& appDado, std::string& error) {
     if (app.empty()) return true;
     const std::string temporal = app + "/" + kTemporal;
     const std::string anterior = temporal + "/anterior";
-    if (!archivos::existeCarpeta(anterior)) return true;
+    if (!archivos::existeCarpeta(anterior)) {
+        // No swap left open. A temporary folder still here is a committed run's discarded kit
+        // (its delete failed or never came) or a copy half built before anything was swapped:
+        // nothing in it is wanted. A link goes as a link. A delete that fails undoes nothing, so
+        // it is no failure here; the next start tries again.
+        std::string e;
+        archivos::borraCarpeta(temporal, e);
+        return true;
+    }
     // Everything in `anterior` is an original of the kit; an entry of the same name in the
     // folder is the half-installed copy that took its place.
     std::vector<std::string> nombres = archivos::carpetasDe(anterior);

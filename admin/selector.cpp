@@ -173,6 +173,21 @@ void ContinuarSelector(Programa& p) {
         return;
     }
 
+    // Once the model is installed the wizard does not come back: credentials the record cannot
+    // hold (too long, or a character the file's code page has not) are refused first.
+    std::string bytes;
+    if (const records::Status st = records::encodeRecord(
+            records::RegistroCredenciales, {w.TxtSelUsuario->text(), w.TxtSelContraseña->text()}, bytes);
+        st != records::Status::Ok) {
+        p.mensaje(st == records::Status::TooLong
+                      ? std::string("El nombre de usuario y la contraseña son demasiado largos para guardarlos. "
+                                    "Acórtelos. No se ha instalado nada.")
+                      : std::string("No se pueden guardar el nombre de usuario y la contraseña (") +
+                            records::describe(st) + "). Corríjalos. No se ha instalado nada.",
+                  vbExclamation);
+        return;
+    }
+
     std::string error;
     if (!InstalaEquipo(app, modelo, sistema, error)) {
         p.mensaje("No se pudo instalar el equipo " + modelo + ": " + error + ".", vbCritical);

@@ -248,19 +248,22 @@ void BuscaUsuario(Programa& p) {
 
 void GrabaUsuario(Programa& p) {
     ZylFrmCPri& w = p.ventana<ZylFrmCPri>();
+    // Only a new name needs its number, so one that cannot place an entry goes as 0 and is
+    // refused by the record layer for a new name only.
     long numero = 0;
-    if (!enteroEnRango(w.ZylTexE[22]->text(), 1, records::kMaxRecordNumber, numero)) {
-        p.mensaje("El número de usuario debe ser un número entero de 1 a " + std::to_string(records::kMaxRecordNumber) +
-                      ". No se ha grabado nada.",
-                  vbExclamation);
-        return;
-    }
+    if (!enteroEnRango(w.ZylTexE[22]->text(), 1, records::kMaxRecordNumber, numero)) numero = 0;
     const std::string ruta = rutaUsuarios(p);
     p.RutaArchivo = ruta;
     const records::Record r{w.ZylComCPUsuarios->text(), w.ZylTexE[22]->text(), w.ZylTexE[24]->text(), app::FechaHoy()};
     // The record layer finds the name again, so a name already in the table is replaced where
     // it stands, and a new one never overwrites another user at its number.
     const records::Status st = records::saveUser(ruta, r, static_cast<int>(numero));
+    if (st == records::Status::BadNumber) {
+        p.mensaje("El número de usuario debe ser un número entero de 1 a " + std::to_string(records::kMaxRecordNumber) +
+                      ". No se ha grabado nada.",
+                  vbExclamation);
+        return;
+    }
     if (st == records::Status::Taken) {
         p.mensaje("El número de usuario " + w.ZylTexE[22]->text() +
                       " ya pertenece a otro usuario. Elija otro número. No se ha grabado nada.",

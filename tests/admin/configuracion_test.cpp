@@ -240,19 +240,40 @@ TEST(ConfigEditor, SavesThatMustNotWriteLeaveEveryFileAsItWas) {
     }
 }
 
-TEST(ConfigEditor, TextsThatDoNotFitTheirRecordAreRefusedBeforeWriting) {
-    for (bool enLista : {false, true}) {
-        SCOPED_TRACE(enLista ? "equipment entry" : "configuration record");
+TEST(ConfigEditor, TextsTheRecordsCannotHoldAreRefusedBeforeWritingWithTheirCause) {
+    const std::string noSeGuarda = records::describe(records::Status::Unmappable);
+    struct Caso {
+        const char* que;
+        void (*escribe)(ZylFrmConf&);
+        std::string dice;     // what the message must hold
+        bool nombraArchivo;   // the configuration file's path in it
+    } casos[] = {
+        {"configuration record too long",
+         [](ZylFrmConf& w) { for (auto* t : w.ZylTexPar) t->setText(std::string(60, 'x')); },
+         "no caben en su registro de 1000 caracteres", false},
+        {"equipment entry too long", [](ZylFrmConf& w) { w.ZylTexIde->setText(std::string(41, '7')); },
+         "46 caracteres", false},
+        // Short texts with a character Windows-1252 has not: not a matter of size.
+        {"a caption the code page cannot hold", [](ZylFrmConf& w) { w.ZylTexPar[3]->setText("Łódź"); }, noSeGuarda,
+         true},
+        {"a device ID the code page cannot hold", [](ZylFrmConf& w) { w.ZylTexIde->setText("ID€Ł"); }, noSeGuarda,
+         true},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.que);
         Editor e;
         e.w().ZylComVis->setText("Tendro");
-        if (enLista)
-            e.w().ZylTexIde->setText(std::string(41, '7'));
-        else
-            for (auto* t : e.w().ZylTexPar) t->setText(std::string(60, 'x'));
+        c.escribe(e.w());
         const auto antes = zt::snapshot(e.folder.path());
         e.w().ZylCmdGra->userClick();
         ASSERT_EQ(e.host().messages.size(), 1u);
-        EXPECT_NE(e.host().lastMessage().find("No se ha grabado nada"), std::string::npos);
+        const std::string& m = e.host().lastMessage();
+        EXPECT_NE(m.find(c.dice), std::string::npos) << m;
+        EXPECT_NE(m.find("No se ha grabado nada"), std::string::npos) << m;
+        EXPECT_EQ(m.find("Tendro30.Wcon") != std::string::npos, c.nombraArchivo) << m;
+        if (c.nombraArchivo) {
+            EXPECT_EQ(m.find("caben"), std::string::npos) << m;
+        }
         EXPECT_EQ(zt::snapshot(e.folder.path()), antes);
     }
 }

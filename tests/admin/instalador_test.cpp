@@ -229,6 +229,49 @@ INSTANTIATE_TEST_SUITE_P(Pasos, Interrupcion,
                          ::testing::Values("Tempo2/anterior/Sonobrisa", "Tendro", "QRXdll.dll",
                                            "Tempo2/anterior/Utilerias", "Utilerias", "Tempo2/descartado"));
 
+// A temporary folder with no originals set aside is left over from a run that had committed
+// (its delete failed or the program died first) or that had swapped nothing yet: the next start
+// deletes it, links and all without following them, and leaves the installation as it is.
+TEST(Instalador, ATemporaryFolderWithNothingToPutBackIsDeletedAtTheNextStart) {
+    struct Caso {
+        const char* que;
+        void (*deja)(const std::string& temporal, const std::string& fuera);
+    } casos[] = {
+        {"the discarded kit after the commit",
+         [](const std::string& t, const std::string& fuera) {
+             fs::create_directories(t);
+             fs::copy(zylma::testing::kKitTree, t + "/descartado", fs::copy_options::recursive);
+             escribeBytes(t + "/sin-QRXdll.dll", "");
+             fs::create_directory_symlink(fuera, t + "/descartado/Enlace");
+         }},
+        {"a copy half built before the swap",
+         [](const std::string& t, const std::string&) {
+             fs::create_directories(t + "/nuevo/Imagenes");
+             escribeBytes(t + "/nuevo/Imagenes/a.bmp", "x");
+         }},
+        {"a link in its place", [](const std::string& t, const std::string& fuera) {
+             fs::create_directory_symlink(fuera, t);
+         }},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.que);
+        CopiaKit k;
+        std::string error;
+        ASSERT_TRUE(admin::InstalaEquipo(k.app, "Tendro", "Windows 98", error)) << error;
+        const std::string fuera = k.temporal.path() + "/fuera";
+        fs::create_directories(fuera);
+        escribeBytes(fuera + "/ajeno", "de otro");
+        const auto instalada = estado(k.app);
+        const auto ajeno = estado(fuera);
+        c.deja(k.app + "/Tempo2", fuera);
+
+        EXPECT_TRUE(admin::RecuperaInstalacion(k.app, error)) << error;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(k.app + "/Tempo2")));
+        EXPECT_EQ(estado(k.app), instalada);
+        EXPECT_EQ(estado(fuera), ajeno);
+    }
+}
+
 TEST(Instalador, AnInterruptedRunIsUndoneBeforeTheNextInstallation) {
     CopiaKit k;
     std::string error;

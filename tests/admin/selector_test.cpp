@@ -169,8 +169,8 @@ TEST_F(Asistente, OptionsAreOneGroupAndNoneClickedMeansTheFirst) {
 struct Parada {
     const char* caso;
     const char* sistema;
-    const char* usuario;
-    const char* clave;
+    std::string usuario;
+    std::string clave;
     int respuesta;
     std::vector<std::string> mensajes;  // after the confirmation
 };
@@ -186,7 +186,10 @@ TEST_P(AsistenteSeDetiene, LeavesTheKitAsItWas) {
 
     ASSERT_EQ(i.host().messages.size(), 1 + c.mensajes.size()) << i.host().lastMessage();
     EXPECT_EQ(i.host().messages[0].title, "KZQ");
-    for (size_t n = 0; n < c.mensajes.size(); ++n) EXPECT_EQ(i.host().messages[n + 1].text, c.mensajes[n]);
+    for (size_t n = 0; n < c.mensajes.size(); ++n) {
+        EXPECT_EQ(i.host().messages[n + 1].text, c.mensajes[n]);
+        EXPECT_EQ(i.host().messages[n + 1].title, "ZYLMA");
+    }
     EXPECT_EQ(estado(k.temporal.path()), antes);
     EXPECT_TRUE(w().visible());
     EXPECT_EQ(i.login(), nullptr);
@@ -201,7 +204,16 @@ INSTANTIATE_TEST_SUITE_P(
                              {"Necesita seleccionar Sistema Operativo"}},
                       Parada{"SystemErased", "", "u", "c", vbNo, {"Necesita seleccionar Sistema Operativo"}},
                       Parada{"NoUserName", "Windows XP", "", "c", vbYes, {admin::kFaltanCredenciales}},
-                      Parada{"NoPassword", "Windows XP", "u", "", vbYes, {admin::kFaltanCredenciales}}),
+                      Parada{"NoPassword", "Windows XP", "u", "", vbYes, {admin::kFaltanCredenciales}},
+                      // Credentials the record cannot hold would fail to store after the
+                      // installation, with no wizard to come back to. Each text alone fits here.
+                      Parada{"CredentialsTooLongTogether", "Windows XP", std::string(600, 'u'), std::string(400, 'c'),
+                             vbYes,
+                             {"El nombre de usuario y la contraseña son demasiado largos para guardarlos. Acórtelos. "
+                              "No se ha instalado nada."}},
+                      Parada{"ACharacterTheFileCannotHold", "Windows XP", "Łukasz", "clave", vbYes,
+                             {"No se pueden guardar el nombre de usuario y la contraseña (un texto tiene caracteres "
+                              "que no se pueden guardar). Corríjalos. No se ha instalado nada."}}),
     [](const auto& info) { return std::string(info.param.caso); });
 
 TEST_F(Asistente, AFailedInstallationIsReportedAndTheWizardStays) {

@@ -256,16 +256,35 @@ TEST(SoftwareEditor, UserSavesFindTheNameReplaceItAndNeverOverwriteAnotherUser) 
     EXPECT_EQ(zt::bytesDe(e.usuarios()), antes);
 }
 
-TEST(SoftwareEditor, UserNumbersOutsideOneTo32767AreRefusedBeforeTheTableIsTouched) {
+TEST(SoftwareEditor, UserNumbersOutsideOneTo32767AreRefusedForANewNameOnly) {
     for (const char* numero : {"", "0", "-3", "32768", "1e3", "cinco", "99999999999"}) {
         SCOPED_TRACE(numero);
-        Editor e;
-        e.w().ZylComCPUsuarios->setText("ana");
-        e.w().ZylTexE[22]->userEdit(numero);
-        e.w().ZylCmdUsZylG->userClick();
-        ASSERT_EQ(e.host().messages.size(), 1u);
-        EXPECT_NE(e.host().lastMessage().find("de 1 a 32767"), std::string::npos);
-        EXPECT_FALSE(std::filesystem::exists(e.usuarios()));
+        {
+            // A new name cannot be placed: refused before the table is touched.
+            Editor e;
+            e.w().ZylComCPUsuarios->setText("ana");
+            e.w().ZylTexE[22]->userEdit(numero);
+            e.w().ZylCmdUsZylG->userClick();
+            ASSERT_EQ(e.host().messages.size(), 1u);
+            EXPECT_NE(e.host().lastMessage().find("de 1 a 32767"), std::string::npos);
+            EXPECT_FALSE(std::filesystem::exists(e.usuarios()));
+        }
+        {
+            // A name already in the table is replaced where it stands, whatever number is typed.
+            Editor e;
+            e.escribeUsuarios({{1, {"luis", "1", "", ""}}, {3, {"ana", "3", "viejo", "01/01/2026"}}});
+            e.w().ZylComCPUsuarios->setText("ana");
+            e.w().ZylCmdUsZylA->userClick();
+            ASSERT_EQ(e.w().Resultado, 1);
+            e.w().ZylTexE[22]->userEdit(numero);
+            e.w().ZylTexE[24]->userEdit("nuevo");
+            e.w().ZylCmdUsZylG->userClick();
+            EXPECT_TRUE(e.host().messages.empty()) << e.host().lastMessage();
+            EXPECT_EQ(e.usuario(3), (records::Record{"ana", numero, "nuevo", app::FechaHoy()}));
+            EXPECT_EQ(e.usuario(1)[0], "luis");
+            EXPECT_EQ(std::filesystem::file_size(e.usuarios()), 3000u);
+            EXPECT_EQ(e.w().Resultado, 0);
+        }
     }
 }
 

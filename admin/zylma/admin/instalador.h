@@ -35,9 +35,10 @@ bool InstalaEquipo(const std::string& app, const std::string& modelo, const std:
 
 // Undoes an installation that was stopped in the middle of its swap (the program killed, the
 // machine switched off): the kit's originals set aside in `app`/Tempo2 go back in place of the
-// half-installed copies, so the folder is the kit again and the wizard comes back. Nothing to do
-// when no swap was left open. False, with the reason, when something could not be put back (it
-// stays set aside for the next try).
+// half-installed copies, so the folder is the kit again and the wizard comes back. When no swap
+// was left open, only a leftover `app`/Tempo2 (the discarded kit of a finished run) is deleted.
+// False, with the reason, when something could not be put back (it stays set aside for the next
+// try).
 bool RecuperaInstalacion(const std::string& app, std::string& error);
 
 // The same, with `prueba` asked before each rename of the swap and before the commit (given the
