@@ -107,15 +107,33 @@ std::string NibblesBanderas(std::string_view banderas) {
     return out;
 }
 
-std::optional<Imagen> ArmaImagen(std::string_view modificador, const Valores& v, std::string_view firmware,
-                                 std::string_view clase) {
+namespace {
+
+// A field that cannot stand, fitted to its place: what its place can hold, "F" elsewhere.
+std::string ajustaCampo(const Campo& c, std::string_view texto) {
+    if (auto campo = CodificaCampo(c, texto)) return *campo;
+    std::string digitos(texto.substr(0, std::min(texto.size(), c.digitos)));
+    const std::string_view otros = c.forma == Forma::Marcacion || c.forma == Forma::Memoria ? "*#" : "";
+    for (char& d : digitos)
+        if (c.forma == Forma::Tiempo || !soloDe(std::string_view(&d, 1), otros)) d = 'F';
+    digitos.resize(c.digitos, 'F');
+    if (Ancho(c) == c.digitos) return digitos;
+    std::string out;
+    for (char d : digitos) (out += '0') += d;
+    return out;
+}
+
+// The image from the panel's fields, each through `campo`; nothing when one cannot stand.
+template <class Codifica>
+std::optional<Imagen> arma(std::string_view modificador, const Valores& v, std::string_view firmware,
+                           std::string_view clase, Codifica campo) {
     Imagen img;
     const std::string mod = Ajusta(modificador, 4);
     img.datos = mod + "2" + NibblesBanderas(v.banderas) + "00";
     for (std::size_t i = 0; i < kCampos; ++i) {
-        auto campo = CodificaCampo(kTabla[i], v.campos[i]);
-        if (!campo) return std::nullopt;
-        img.datos += *campo;
+        std::optional<std::string> c = campo(kTabla[i], v.campos[i]);
+        if (!c) return std::nullopt;
+        img.datos += *c;
     }
     if (img.datos.size() != kLongitudDatos) return std::nullopt;
     codec::EncabezadoEnvio cab{"05", codec::ByteVersion(firmware), codec::CodigoTipoUsuario(clase), mod};
@@ -124,6 +142,20 @@ std::optional<Imagen> ArmaImagen(std::string_view modificador, const Valores& v,
     if (img.trama.empty()) return std::nullopt;
     img.mascara = codec::ArmaMascara(trama().longitud);
     return img;
+}
+
+}  // namespace
+
+std::optional<Imagen> ArmaImagen(std::string_view modificador, const Valores& v, std::string_view firmware,
+                                 std::string_view clase) {
+    return arma(modificador, v, firmware, clase, CodificaCampo);
+}
+
+Imagen ArmaImagenAjustada(std::string_view modificador, const Valores& v, std::string_view firmware,
+                          std::string_view clase) {
+    // Every field fitted has its exact width, so the image is always whole.
+    return *arma(modificador, v, firmware, clase,
+                 [](const Campo& c, std::string_view t) -> std::optional<std::string> { return ajustaCampo(c, t); });
 }
 
 Lectura Decodifica(std::string_view mapa) {
@@ -289,26 +321,20 @@ void LeeEquipoOmnivelda(Programa& p) {
 bool PreparaEnvioOmnivelda(Programa& p) {
     ZylForPri& w = p.pri();
     p.ImagenEnvio.clear();
-    // Only a key the device takes is "Activado"; an empty key would leave four characters out
-    // of the data part and move every later byte on the device.
-    p.EstadoCaptura = ClaveValida(w.ZylTexResCla->text()) ? "Activado" : "DesActivado";
     Valores v;
     for (std::size_t i = 0; i < kCampos; ++i)
         if (auto* caja = w.findAs<forms::TextBox>(std::string(kTabla[i].control), kTabla[i].indice))
             v.campos[i] = caja->text();
     v.banderas = w.ZylTexBan->text();
     const std::string clase = claseInstalacion(w);
-    auto img = ArmaImagen(p.CodigoModificador, v, w.ZylTexResFirm->text(), clase);
-    if (!img) {
-        // A field that cannot stand in the layout: a write sends nothing ("Error en Captura");
-        // a remote command does not carry the image and goes on with the key's state.
-        if (p.EnviaImagen == "1") p.EstadoCaptura = "DesActivado";
-        p.TramaEnvio.clear();
-        p.MascaraEnvio.clear();
-        p.monitor().ZylTexMon[2]->setText("");
-        return true;
-    }
-    RegistraEnvio(p, img->datos, img->trama, img->mascara);
+    // A field that cannot stand in the layout (an empty key would leave four characters out of
+    // the data part and move every later byte on the device): a write sends nothing ("Error en
+    // Captura"), but is recorded with every field fitted.
+    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, v, w.ZylTexResFirm->text(), clase),
+                      [&] { return ArmaImagenAjustada(p.CodigoModificador, v, w.ZylTexResFirm->text(), clase); });
+    // A remote command does not carry the image: it goes on with the key's state alone.
+    if (p.EnviaImagen != "1")
+        p.EstadoCaptura = ClaveValida(w.ZylTexResCla->text()) ? "Activado" : "DesActivado";
     return true;
 }
 

@@ -115,6 +115,12 @@ struct Imagen {
 // The programming image; nothing when a field cannot stand in the layout (see CodificaCampo).
 std::optional<Imagen> ArmaImagen(std::string_view modificador, const Valores& v, std::string_view firmware,
                                  std::string_view clase);
+// The same with every field fitted to its place, for the record of a write that was refused: a
+// field that cannot stand keeps the characters its place can hold, cut at its width, with the
+// device's "no digit" "F" for any other or missing one (a time that is no number up to 255 is
+// all "F").
+Imagen ArmaImagenAjustada(std::string_view modificador, const Valores& v, std::string_view firmware,
+                          std::string_view clase);
 
 struct Lectura {
     std::string version;  // decimal

@@ -88,9 +88,11 @@ std::string& textoCampo(Panel& panel, Campo campo) {
 // Map positions 11 to 44 (the model data of block 1 up to the filler).
 std::string cuerpo(std::string_view clave, const Panel& panel, bool ajustar) {
     std::string c(kFinDatos - kPosClave + 1, '0');
+    // A short key is filled with the device's "no digit", not "0": the record of a refused
+    // write must not read back as another, valid-looking key.
     c.replace(0, 4, ajustar ? [&] {
         std::string k(clave.substr(0, 4));
-        k.resize(4, '0');
+        k.resize(4, 'F');
         return k;
     }() : std::string(clave));
     for (const CampoDigitos& f : kCampos)
@@ -195,10 +197,13 @@ Lectura Decodifica(std::string_view mapa) {
     return l;
 }
 
+namespace {
+constexpr const char* kCodigosServicio[kServicios] = {"51", "55", "58", "61", "62", "63"};
+}  // namespace
+
 std::string CodigoServicio(std::string_view indice) {
-    static constexpr const char* kCodigos[kServicios] = {"51", "55", "58", "61", "62", "63"};
     const auto i = indiceEn(indice, kServicios);
-    return i ? kCodigos[*i] : "";
+    return i ? kCodigosServicio[*i] : "";
 }
 
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view indice,
@@ -241,6 +246,10 @@ std::optional<std::string> ArmaComando(std::string_view numero, std::string_view
             codigo = std::to_string(41 + *i);
         } else {
             codigo = CodigoServicio(indice);
+            // ArmaComandoPlurimandelo leaves the service's code in `IndiceComando`: a build from
+            // that state is the same service, not an unknown Index.
+            for (const char* c : kCodigosServicio)
+                if (indice == c) codigo = c;
             if (codigo.empty()) return std::nullopt;
         }
         return "#" + codigo + sep + k + sep + *v;
@@ -336,6 +345,11 @@ bool ArmaComandoPlurimandelo(Programa& p) {
         // The value digit takes the data part's place, as the device's remote programming has it.
         const auto v = OpcionCasilla(p.ValorComando);
         p.ImagenEnvio = (n == "11" || n == "12" || n == "13") ? p.ValorComando : v.value_or(p.ValorComando);
+    }
+    // A service's Index gives way to the code the device knows it by, whatever the key.
+    if (n == "15") {
+        const std::string codigo = CodigoServicio(p.IndiceComando);
+        if (!codigo.empty()) p.IndiceComando = codigo;
     }
     return TomaCadena(
         p, ArmaComando(n, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior, p.Separador));

@@ -89,8 +89,9 @@ struct Imagen {
 // durations). `clase` is the installation class.
 std::optional<Imagen> ArmaImagen(std::string_view modificador, const Panel& panel, std::string_view firmware,
                                  std::string_view clase);
-// The same image with every value fitted to its place (the key padded or cut to four, a bad
-// character as the device's "no digit"), for the record of a write that was refused.
+// The same image with every value fitted to its place (the key cut to four or padded with the
+// device's "no digit" "F", a bad character as that "F"), for the record of a write that was
+// refused.
 Imagen ArmaImagenAjustada(std::string_view modificador, const Panel& panel, std::string_view firmware,
                           std::string_view clase);
 
@@ -104,7 +105,7 @@ struct Lectura {
 Lectura Decodifica(std::string_view mapa);
 
 // The device's code of a long-distance service (Index 0 to 5): 51, 55, 58, 61, 62, 63; "" for
-// any other Index.
+// any other Index. Command "15" also takes one of these codes in place of its Index.
 std::string CodigoServicio(std::string_view indice);
 
 // The remote command for a trigger, or nothing. `valor` is `ValorComando`, `indice`

@@ -36,17 +36,19 @@ std::string_view sinBlancos(std::string_view t) {
 }
 
 // A field's characters as they go into its bytes: the key and the Aut code as typed, the alert
-// digit as typed or the device's "no digit" "F", the interventions with leading zeros.
+// digit as typed or the device's "no digit" "F", the interventions with leading zeros. Fitted
+// for a refused write, a missing or bad character of the key or the Aut code is that "F" too,
+// so the record reads back as short as it was typed, not as another valid-looking code.
 std::string caracteresCampo(Campo campo, const Panel& panel, bool ajustar) {
     switch (campo) {
     case Campo::Aut:
     case Campo::Clave: {
         std::string t(campo == Campo::Aut ? panel.aut : panel.clave);
         if (!ajustar) return t;
-        t.resize(5, '0');
+        t.resize(5, 'F');
         for (char& c : t)
-            if (!esMarcable(c)) c = '0';
-        return t.substr(0, 5);
+            if (!esMarcable(c)) c = 'F';
+        return t;
     }
     case Campo::DigAler: {
         const std::string_view d = sinBlancos(panel.digAler);
@@ -107,7 +109,7 @@ char caracter(std::string_view mapa, std::size_t pos) {
     return c.empty() ? 'F' : c[0];
 }
 
-// A device digit ("A" for 0) as the panel shows it; any other nibble shows nothing.
+// An interventions digit ("A" for 0) as the panel shows it; any other nibble shows nothing.
 std::string digito(char c) {
     const std::string d = codec::CambiaAPorCero(std::string_view(&c, 1));
     return esDigito(d[0]) ? d : std::string();
@@ -163,6 +165,10 @@ Lectura Decodifica(std::string_view mapa) {
             const char c = caracter(mapa, f.posicion + 2 * i + 1);
             if ((f.campo == Campo::Aut || f.campo == Campo::Clave) && i == 2) {
                 t += '*';  // the third character is always the device's "*"
+            } else if (f.campo == Campo::Aut || f.campo == Campo::Clave) {
+                // Every other device digit is kept ("F" included): dropping one would shorten
+                // the code and move its "*".
+                t += codec::CambiaAPorCero(std::string_view(&c, 1));
             } else if (f.campo == Campo::DigAler) {
                 const std::string d = codec::DigitosAMarcacion(std::string_view(&c, 1));
                 if (d.size() == 1 && esMarcable(d[0])) t += d;

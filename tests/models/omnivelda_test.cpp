@@ -167,6 +167,41 @@ TEST(OmniveldaCodec, FieldsFitTheirPlacesOrAreRefused) {
     EXPECT_FALSE(omnivelda::ArmaImagen("0001", v, "30", "Gardomelinta"));
 }
 
+// The image kept for a refused write: a field that cannot stand keeps what its place can hold,
+// with the device's "no digit" for the rest, and every other field and both checksums are as a
+// good write would have them.
+TEST(OmniveldaCodec, RefusedFieldsAreFittedForTheRecord) {
+    struct Case {
+        const char *control, *texto;
+        const char* datos;  // the field's characters in the data part
+    };
+    const Case cases[] = {
+        {"ZylTexResCla", "12", "12FF"},        {"ZylTexResCla", "", "FFFF"},
+        {"ZylTexResCla", "0123", "0123"},      {"ZylTexResCla", "1a34", "1F34"},
+        {"ZylTexResCla", "12345", "1234"},     {"ZylTexOmnCon", "1234", "010203"},
+        {"ZylTexOmnCon", "9a", "090F0F"},      {"ZylTexOmnDurL", "256", "0F0F0F"},
+        {"ZylTexOmnDurP", "1a", "0F0F0F"},     {"ZylTxtOmnMe4", "x1", "F1FF"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + " \"" + c.texto + "\"");
+        const std::size_t i = fila(c.control, std::string_view(c.control).starts_with("ZylTxt") ? 0 : -1);
+        auto v = ejemplo();
+        v.campos[i] = c.texto;
+        ASSERT_FALSE(omnivelda::ArmaImagen("0001", v, "30", "Gardomelinta"));
+        const auto img = omnivelda::ArmaImagenAjustada("0001", v, "30", "Gardomelinta");
+        auto esperada = *omnivelda::ArmaImagen("0001", ejemplo(), "30", "Gardomelinta");
+        esperada.datos.replace(kTabla[i].inicio - 1, omnivelda::Ancho(kTabla[i]), c.datos);
+        EXPECT_EQ(img.datos, esperada.datos);
+        EXPECT_EQ(img.trama.size(), 266u);
+        EXPECT_EQ(img.mascara, std::string(270, '1'));
+        EXPECT_TRUE(codec::SumasCorrectas(img.trama, *codec::BuscaModelo("05")));
+        EXPECT_EQ(omnivelda::Decodifica(img.trama).campos[fila("ZylTxtOmnMe16", 0)], "5551234");
+    }
+    // Fields that fit are fitted to themselves.
+    EXPECT_EQ(omnivelda::ArmaImagenAjustada("0001", ejemplo(), "30", "Gardomelinta").trama,
+              omnivelda::ArmaImagen("0001", ejemplo(), "30", "Gardomelinta")->trama);
+}
+
 TEST(OmniveldaCodec, RemoteCommands) {
     struct Case {
         const char *numero, *valor, *indice;
@@ -415,6 +450,50 @@ TEST_F(Omnivelda, WriteThatCannotStandInTheLayoutSendsNothing) {
         EXPECT_EQ(p().EnviaImagen, "0");
         h->host.advance(10000);
         EXPECT_EQ(wire(), "");
+    }
+}
+
+// The refused write sends nothing but is still the last transmission: "&Ult.Envío" decodes it
+// with the refused field as it was typed, the device's "no digit" where characters were missing,
+// and every other field as it stood.
+TEST_F(Omnivelda, RefusedWriteIsRecordedAndReplaysWithEveryFieldFitted) {
+    struct Case {
+        const char *clave, *troncal;
+        const char *claveLeida, *troncalLeida;  // what the replay decodes
+    };
+    const Case cases[] = {{"", "9", "FFFF", "9"}, {"123", "*", "123F", "*"}, {"4321", "9999", "4321", "999"}};
+    w().ZylTexResFirm->setText("30");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.clave) + "/" + c.troncal);
+        wire().clear();
+        w().ZylTexResCla->setText(c.clave);
+        caja("ZylTexOmnCon").setText(c.troncal);
+        caja("ZylTxtOmnMe4", 3).setText("505");
+        h->host.messages.clear();
+        w().comando(4).userClick();
+        ASSERT_EQ(h->host.lastMessage(), "Error en Captura");
+        EXPECT_EQ(p().EstadoCaptura, "Activado");
+        EXPECT_EQ(m().ZylTexMon[2]->text().size(), 266u);
+        h->host.advance(10000);
+        EXPECT_EQ(wire(), "");
+        records::Record r;
+        ASSERT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
+                  records::Status::Ok);
+        EXPECT_EQ(r[0], "05");
+        EXPECT_EQ(r[1].size(), 266u);
+        EXPECT_EQ(r[3], std::string(270, '1'));
+        EXPECT_EQ(r[5], "");  // nothing was sent
+        EXPECT_EQ(r[6], "0");
+        const auto l = omnivelda::Decodifica(r[1]);
+        EXPECT_EQ(l.campos[fila("ZylTexResCla")], c.claveLeida);
+        EXPECT_EQ(l.campos[fila("ZylTexOmnCon")], c.troncalLeida);
+
+        caja("ZylTexOmnCon").setText("");
+        h->host.messages.clear();
+        w().comando(6).userClick();
+        EXPECT_NE(h->host.lastMessage().rfind("Error de Comunicación", 0), 0u);  // both checksums pass
+        EXPECT_EQ(caja("ZylTexOmnCon").text(), c.troncalLeida);
+        EXPECT_EQ(caja("ZylTxtOmnMe4", 3).text(), "505");
     }
 }
 

@@ -153,6 +153,9 @@ TEST(PlurimandeloCodec, RemoteCommands) {
         {"14", "1", "0", "1234", "#41,1234,9"}, {"14", "0", "8", "1234", "#49,1234,0"},
         {"15", "1", "2", "1234", "#58,1234,9"}, {"15", "0", "3", "1234", "#61,1234,0"},
         {"15", "1", "0", "1234", "#51,1234,9"}, {"15", "1", "5", "1234", "#63,1234,9"},
+        // A service's code, as the procedure leaves it in place of the Index, is that service.
+        {"15", "1", "61", "1234", "#61,1234,9"}, {"15", "0", "51", "1234", "#51,1234,0"},
+        {"15", "1", "63", "1234", "#63,1234,9"},
         // Nothing built: no such command, a key the device refuses, a value it cannot take.
         {"7", "1", "", "1234", std::nullopt},   {"0", "1", "", "1234", std::nullopt},
         {"1", "1", "", "0123", std::nullopt},   {"10", "0", "", "12", std::nullopt},
@@ -160,7 +163,8 @@ TEST(PlurimandeloCodec, RemoteCommands) {
         {"11", "300", "", "1234", std::nullopt}, {"13", "9", "", "1234", std::nullopt},
         {"13", "", "", "1234", std::nullopt},   {"14", "1", "9", "1234", std::nullopt},
         {"14", "1", "", "1234", std::nullopt},  {"15", "1", "6", "1234", std::nullopt},
-        {"15", "1", "61", "1234", std::nullopt},
+        {"15", "1", "50", "1234", std::nullopt}, {"15", "1", "41", "1234", std::nullopt},
+        {"15", "1", "61", "0123", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(pl::ArmaComando(c.numero, c.valor, c.indice, c.clave, "9999", ","), c.cadena)
@@ -359,9 +363,9 @@ TEST_F(Plurimandelo, TriggersSendTheirCommands) {
         EXPECT_EQ(wire(), std::string("D") + c.enviado + "1P");
         EXPECT_EQ(p().NumeroComando, "0");
     }
-    // The index of a service command is not rewritten into its code, so the same trigger
-    // values build the same command again.
-    EXPECT_EQ(p().IndiceComando, "2");
+    // The service command leaves its code in place of the Index, and a build from that state
+    // is the same command again.
+    EXPECT_EQ(p().IndiceComando, "58");
     p().NumeroComando = "15";
     p().ValorComando = "1";
     wire().clear();
@@ -369,6 +373,63 @@ TEST_F(Plurimandelo, TriggersSendTheirCommands) {
     h->host.advance(5000);
     acknowledgeAll();
     EXPECT_EQ(wire(), "D#58,4321,91P");
+}
+
+// Command "15" turns a service's Index into the service's code before the key is judged, so
+// the code is left behind even when nothing is sent; other commands and other Indexes keep it.
+TEST_F(Plurimandelo, ServiceCommandLeavesTheServiceCodeInTheIndex) {
+    struct Case {
+        const char *numero, *clave, *indice;
+        const char *indiceDespues, *enviado;  // "" for nothing sent
+    };
+    const Case cases[] = {
+        {"15", "4321", "3", "61", "D#61,4321,91P"}, {"15", "4321", "0", "51", "D#51,4321,91P"},
+        {"15", "0123", "3", "61", ""},  // the key is refused after the rewrite
+        {"15", "12", "5", "63", ""},
+        {"15", "4321", "61", "61", "D#61,4321,91P"},  // already a code: kept, and understood
+        {"15", "4321", "6", "6", ""},   {"14", "4321", "3", "3", "D#44,4321,91P"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.numero) + " " + c.clave + " " + c.indice);
+        wire().clear();
+        w().ZylTexResCla->setText(c.clave);
+        p().NumeroComando = c.numero;
+        p().ValorComando = "1";
+        p().IndiceComando = c.indice;
+        IniciaEnvio(p());
+        EXPECT_EQ(p().IndiceComando, c.indiceDespues);
+        EXPECT_EQ(p().ImagenEnvio, "9");
+        EXPECT_EQ(sent(), c.enviado);
+    }
+}
+
+// A refused write is recorded with a short key filled with the device's "no digit", so
+// "&Ult.Envío" decodes it as short as it was typed rather than as another, valid-looking key.
+TEST_F(Plurimandelo, RefusedWriteReplaysWithTheKeyAsTyped) {
+    struct Case {
+        const char *clave, *libres;
+        const char* claveLeida;  // the key the replay decodes
+    };
+    const Case cases[] = {{"12", "180", "12FF"}, {"", "180", "FFFF"}, {"4321", "", "4321"}};
+    w().ZylTexResFirm->setText("30");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.clave) + "|" + c.libres);
+        w().ZylTexResCla->setText(c.clave);
+        caja("ZylTexPluDurL").setText(c.libres);
+        caja("ZylTexPluDurP").setText("45");
+        h->host.messages.clear();
+        w().comando(4).userClick();
+        ASSERT_EQ(h->host.lastMessage(), "Error en Captura");
+        records::Record r;
+        ASSERT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
+                  records::Status::Ok);
+        EXPECT_EQ(r[5], "");  // nothing was sent
+        EXPECT_EQ(pl::Decodifica(r[1]).panel.clave, c.claveLeida);
+
+        caja("ZylTexPluDurP").setText("7");
+        w().comando(6).userClick();
+        EXPECT_EQ(caja("ZylTexPluDurP").text(), "045");  // the replay did decode the record
+    }
 }
 
 TEST_F(Plurimandelo, RefusedCommandSendsNothingNotEvenThePreviousOne) {

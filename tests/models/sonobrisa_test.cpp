@@ -59,6 +59,32 @@ TEST(SonobrisaCodec, DecodesADeviceAnswer) {
     EXPECT_EQ(l.panel.numInter, "042");  // the three digits the builder writes, not a hex reading of two
 }
 
+// The key and the Aut code show every device digit but the third through CambiaAPorCero: "A"
+// is 0, any other digit ("F" no digit, "B", "C") stays, so nothing shortens the code or moves
+// its "*". The third is "*" whatever the device holds there.
+TEST(SonobrisaCodec, KeyAndAutCodeKeepEveryDeviceDigit) {
+    struct Case {
+        const char* bytes;  // five bytes, one digit in each low nibble
+        const char* mostrado;
+    };
+    const Case cases[] = {
+        {"050A0B0A08", "50*08"}, {"05060B0F0F", "56*FF"}, {"0F0F0F0F0F", "FF*FF"},
+        {"0B0C0A0C0B", "BC*CB"}, {"0A0A0A0A0A", "00*00"}, {"0102030405", "12*45"},
+    };
+    for (const Case& c : cases) {
+        for (const bool esClave : {false, true}) {
+            SCOPED_TRACE(std::string(c.bytes) + (esClave ? " key" : " aut"));
+            const std::string campo = c.bytes;
+            std::string mapa = "040C090001" + (esClave ? "0102030405" + campo : campo + "0102030405") + "0C" "19" "0A0402";
+            mapa.resize(130, 'F');
+            mapa += "03FE";
+            const so::Lectura l = so::Decodifica(mapa);
+            EXPECT_EQ(esClave ? l.panel.clave : l.panel.aut, c.mostrado);
+            EXPECT_EQ(esClave ? l.panel.aut : l.panel.clave, "12*45");
+        }
+    }
+}
+
 TEST(SonobrisaCodec, FlagsAndAlertDigitSurviveAWriteAndARead) {
     struct Case {
         const char* banderas;
@@ -273,6 +299,39 @@ TEST_F(Sonobrisa, WhatDoesNotFitIsRefusedWithNothingSent) {
         EXPECT_EQ(p().EstadoCaptura, "Activado");
         h->host.advance(10000);
         EXPECT_EQ(wire(), "");
+    }
+}
+
+// A refused write is recorded with the missing or bad characters of the key and the Aut code as
+// the device's "no digit", so "&Ult.Envío" decodes them as short as they were typed rather than
+// as another, valid-looking code.
+TEST_F(Sonobrisa, RefusedWriteReplaysWithTheKeyAndAutCodeAsTyped) {
+    struct Case {
+        const char *clave, *aut;
+        const char *claveLeida, *autLeido;  // what the replay decodes
+    };
+    const Case cases[] = {
+        {"56*7", "12*34", "56*7F", "12*34"}, {"", "12*34", "FF*FF", "12*34"},
+        {"56*78", "12*3", "56*78", "12*3F"}, {"56*78", "1a*34", "56*78", "1F*34"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.clave) + "|" + c.aut);
+        w().ZylTexResCla->setText(c.clave);
+        caja("ZylTxtSonAut").setText(c.aut);
+        h->host.messages.clear();
+        w().comando(4).userClick();
+        ASSERT_EQ(h->host.lastMessage(), "Error en Captura");
+        records::Record r;
+        ASSERT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
+                  records::Status::Ok);
+        EXPECT_EQ(r[5], "");  // nothing was sent
+        const so::Lectura l = so::Decodifica(r[1]);
+        EXPECT_EQ(l.panel.clave, c.claveLeida);
+        EXPECT_EQ(l.panel.aut, c.autLeido);
+
+        caja("ZylTxtSonAut").setText("");
+        w().comando(6).userClick();
+        EXPECT_EQ(caja("ZylTxtSonAut").text(), c.autLeido);
     }
 }
 
