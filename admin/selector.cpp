@@ -75,6 +75,7 @@ void frmSelector::construye() {
     fraSelEquipo->move(240, 2190, 6120, 2340);
     for (int i = 0; i < 10; ++i) {
         CheckBox* c = &add<CheckBox>("chkEquipoGardomelinta", i, fraSelEquipo);
+        c->opcion = true;
         c->setCaption(kModelosInstalables[i]);
         c->move(i < 5 ? 300 : 3210, 390 + (i % 5) * 375, 2610, 300);
         chkEquipoGardomelinta[static_cast<size_t>(i)] = c;

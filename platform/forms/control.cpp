@@ -244,7 +244,7 @@ void CheckBox::setValue(int v) {
 void CheckBox::userClick() {
     if (!takesInput()) return;
     if (onMouseDown) onMouseDown(MouseButton::Left, 0);
-    setValue(value_ == Checked ? Unchecked : Checked);
+    setValue(value_ == Checked && !opcion ? Unchecked : Checked);
     if (onMouseUp) onMouseUp(MouseButton::Left, 0);
 }
 

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QCheckBox>
+#include <QRadioButton>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -60,7 +60,8 @@ TEST_F(VistaInicio, WizardOptionsAreOneGroupUnderTheMouse) {
     admin::frmSelector& w = programa->ventana<admin::frmSelector>();
     activa(w);
     EXPECT_EQ(host.windowOf(w)->windowTitle().toStdString(), "KZQ");
-    auto opcion = [&](int i) { return qobject_cast<QCheckBox*>(host.widgetOf(*w.chkEquipoGardomelinta[static_cast<size_t>(i)])); };
+    // Drawn as option buttons, one group kept by the form.
+    auto opcion = [&](int i) { return qobject_cast<QRadioButton*>(host.widgetOf(*w.chkEquipoGardomelinta[static_cast<size_t>(i)])); };
     for (int i = 0; i < 10; ++i) ASSERT_NE(opcion(i), nullptr) << i;
 
     QTest::mouseClick(opcion(1), Qt::LeftButton);
@@ -92,7 +93,7 @@ TEST_F(VistaInicio, ContinuarConfirmsInstallsAndLeadsThroughTheModalLogin) {
     admin::MuestraSelector(*programa);
     admin::frmSelector& w = programa->ventana<admin::frmSelector>();
     activa(w);
-    auto* fenzo = qobject_cast<QCheckBox*>(host.widgetOf(*w.chkEquipoGardomelinta[4]));
+    auto* fenzo = qobject_cast<QRadioButton*>(host.widgetOf(*w.chkEquipoGardomelinta[4]));
     ASSERT_NE(fenzo, nullptr);
     // On the box itself: Qt takes a click only over the box and its caption.
     QTest::mouseClick(fenzo, Qt::LeftButton, {}, QPoint(8, fenzo->height() / 2));

@@ -83,6 +83,13 @@ TEST_F(Fixture, LeftClickTogglesAfterMouseDownRightPressNeverToggles) {
     log.clear();
     c.userClick();  // a greyed box becomes checked
     EXPECT_EQ(c.value(), 1);
+
+    // An option button is selected by a click and stays selected on the next.
+    auto& o = form.add<CheckBox>("O");
+    o.opcion = true;
+    o.userClick();
+    o.userClick();
+    EXPECT_EQ(o.value(), 1);
 }
 
 TEST_F(Fixture, DisabledOrHiddenControlsTakeNoGestureButCodeStillSets) {

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QRadioButton>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -70,6 +71,15 @@ int shiftMask(Qt::KeyboardModifiers m) {
 class LayerCheckBox : public QCheckBox {
 public:
     using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override {}
+};
+
+// The same for an option button: the group is the form's, so Qt keeps none of its own.
+class LayerRadioButton : public QRadioButton {
+public:
+    explicit LayerRadioButton(QWidget* parent) : QRadioButton(parent) { setAutoExclusive(false); }
 
 protected:
     void nextCheckState() override {}
@@ -218,7 +228,7 @@ void Binding::syncCaption() {
     QString cap = toQt(c.caption());
     switch (c.kind()) {
     case Kind::Button: static_cast<QPushButton*>(widget_.data())->setText(cap); break;
-    case Kind::CheckBox: static_cast<QCheckBox*>(widget_.data())->setText(cap); break;
+    case Kind::CheckBox: static_cast<QAbstractButton*>(widget_.data())->setText(cap); break;
     case Kind::Label: static_cast<QLabel*>(widget_.data())->setText(withoutMnemonic(c.caption())); break;
     case Kind::Frame: static_cast<QGroupBox*>(widget_.data())->setTitle(cap); break;
     default: break;
@@ -311,10 +321,12 @@ void Binding::syncContent() {
     case Kind::TextBox: syncTextBox(static_cast<TextBox&>(c)); break;
     case Kind::CheckBox: {
         auto& cb = static_cast<CheckBox&>(c);
-        auto* w = static_cast<QCheckBox*>(widget_.data());
-        w->setCheckState(cb.value() == CheckBox::Checked   ? Qt::Checked
-                         : cb.value() == CheckBox::Grayed ? Qt::PartiallyChecked
-                                                          : Qt::Unchecked);
+        if (auto* w = qobject_cast<QCheckBox*>(widget_.data()))
+            w->setCheckState(cb.value() == CheckBox::Checked   ? Qt::Checked
+                             : cb.value() == CheckBox::Grayed ? Qt::PartiallyChecked
+                                                              : Qt::Unchecked);
+        else
+            static_cast<QAbstractButton*>(widget_.data())->setChecked(cb.value() == CheckBox::Checked);
         break;
     }
     case Kind::Button: {
@@ -398,7 +410,7 @@ void Binding::connectSignals() {
         break;
     case Kind::CheckBox:
         // Qt's own toggle is switched off (LayerCheckBox); the layer toggles and sends the value.
-        QObject::connect(static_cast<QCheckBox*>(widget_.data()), &QAbstractButton::clicked, this, [this] {
+        QObject::connect(static_cast<QAbstractButton*>(widget_.data()), &QAbstractButton::clicked, this, [this] {
             if (!control_ || mirroring_) return;
             control_->userClick();
             if (control_) changed(*control_, Prop::Value);
@@ -798,6 +810,10 @@ Binding* QtHost::FormState::bind(Control& c) {
         break;
     }
     case Kind::CheckBox: {
+        if (static_cast<CheckBox&>(c).opcion) {
+            w = new LayerRadioButton(parent);
+            break;
+        }
         auto* cb = new LayerCheckBox(parent);
         cb->setTristate(true);
         w = cb;

@@ -169,8 +169,11 @@ public:
     int value() const { return value_; }
     // From code: runs the click handler, nested, when the value changes. 0, 1 or 2 (greyed).
     void setValue(int v);
-    // Left click: mouse-down, toggle (1 becomes 0, anything else 1) and click, mouse-up.
+    // Left click: mouse-down, toggle (1 becomes 0, anything else 1) and click, mouse-up. An
+    // option button is only ever selected by a click, never cleared.
     void userClick() override;
+    // Drawn and clicked as an option button; its form keeps the group to one selection.
+    bool opcion = false;
 
 private:
     int value_ = 0;
