@@ -271,6 +271,15 @@ TEST_F(Tendro, RefusedKeySendsNothingAndStillRecordsTheWrite) {
     h->host.advance(5000);
     acknowledgeAll();
     EXPECT_EQ(wire(), "DCOLf43211P");
+    // "&Verificar" likewise: its stored text and the key, 5000 ms later.
+    wire().clear();
+    p().ComandoVerificar = "VERf";
+    w().comando(2).userClick();
+    h->host.advance(4999);
+    EXPECT_EQ(wire(), "");
+    h->host.advance(1);
+    acknowledgeAll();
+    EXPECT_EQ(wire(), "DVERf43211P");
 }
 
 TEST_F(Tendro, WriteWithNoModelSendsNothing) {
