@@ -59,6 +59,18 @@ struct ModeloFixture : ::testing::Test {
     app::ZylForPri& w() { return p().pri(); }
     app::ZylForMonitor& m() { return p().monitor(); }
     std::string& wire() { return h->port->written; }
+    // The last-transmission record as the program left it; all empty fields (and a failure) when
+    // it cannot be read.
+    records::Record ultimoEnvio() {
+        records::Record r;
+        const records::Status st =
+            records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r);
+        if (st != records::Status::Ok) {
+            ADD_FAILURE() << "last transmission: " << records::describe(st);
+            return records::Record(static_cast<std::size_t>(records::RegistroUltEnvio.fields));
+        }
+        return r;
+    }
     forms::TextBox& caja(const char* nombre, int indice = -1) { return *w().findAs<forms::TextBox>(nombre, indice); }
     // Acknowledges every frame character until nothing more goes out, or a write waits for its
     // data part.

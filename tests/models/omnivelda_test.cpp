@@ -411,9 +411,7 @@ TEST_F(Omnivelda, WriteSendsTheWholeDataPartAfterFrameOne) {
     EXPECT_EQ(wire(), "D" + datos + "1P");
     EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
     EXPECT_EQ(m().ZylTexMon[2]->text().size(), 266u);
-    records::Record r;
-    ASSERT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
-              records::Status::Ok);
+    const records::Record r = ultimoEnvio();
     EXPECT_EQ(r[0], "05");
     EXPECT_EQ(r[5], datos);
     EXPECT_EQ(r[6], "248");
@@ -476,9 +474,7 @@ TEST_F(Omnivelda, RefusedWriteIsRecordedAndReplaysWithEveryFieldFitted) {
         EXPECT_EQ(m().ZylTexMon[2]->text().size(), 266u);
         h->host.advance(10000);
         EXPECT_EQ(wire(), "");
-        records::Record r;
-        ASSERT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
-                  records::Status::Ok);
+        const records::Record r = ultimoEnvio();
         EXPECT_EQ(r[0], "05");
         EXPECT_EQ(r[1].size(), 266u);
         EXPECT_EQ(r[3], std::string(270, '1'));

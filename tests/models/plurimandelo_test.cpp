@@ -291,9 +291,7 @@ TEST_F(Plurimandelo, WriteSendsTheDataPartAfterFrameOne) {
     acknowledgeAll();
     const std::string datos = "0001" "4321" "00" "0*010F" "0010" "100004" "010800" "000405" "f";
     EXPECT_EQ(wire(), "D" + datos + "1P");
-    records::Record r;
-    ASSERT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
-              records::Status::Ok);
+    const records::Record r = ultimoEnvio();
     EXPECT_EQ(r[0], "03");
     EXPECT_EQ(r[5], datos);
     EXPECT_EQ(r[6], "39");
@@ -420,9 +418,7 @@ TEST_F(Plurimandelo, RefusedWriteReplaysWithTheKeyAsTyped) {
         h->host.messages.clear();
         w().comando(4).userClick();
         ASSERT_EQ(h->host.lastMessage(), "Error en Captura");
-        records::Record r;
-        ASSERT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
-                  records::Status::Ok);
+        const records::Record r = ultimoEnvio();
         EXPECT_EQ(r[5], "");  // nothing was sent
         EXPECT_EQ(pl::Decodifica(r[1]).panel.clave, c.claveLeida);
 

@@ -263,9 +263,7 @@ TEST_F(Sonobrisa, WriteSendsTheDataPartAfterFrameOne) {
     acknowledgeAll();
     const std::string datos = "01020*0304" "05060*0708" "0F" "70" "000102" "f";
     EXPECT_EQ(wire(), "D" + datos + "1P");
-    records::Record r;
-    ASSERT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
-              records::Status::Ok);
+    const records::Record r = ultimoEnvio();
     EXPECT_EQ(r[0], "04");
     EXPECT_EQ(r[5], datos);
     EXPECT_EQ(r[6], "31");
@@ -321,9 +319,7 @@ TEST_F(Sonobrisa, RefusedWriteReplaysWithTheKeyAndAutCodeAsTyped) {
         h->host.messages.clear();
         w().comando(4).userClick();
         ASSERT_EQ(h->host.lastMessage(), "Error en Captura");
-        records::Record r;
-        ASSERT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
-                  records::Status::Ok);
+        const records::Record r = ultimoEnvio();
         EXPECT_EQ(r[5], "");  // nothing was sent
         const so::Lectura l = so::Decodifica(r[1]);
         EXPECT_EQ(l.panel.clave, c.claveLeida);

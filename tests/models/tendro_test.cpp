@@ -186,9 +186,7 @@ TEST_F(Tendro, WriteSendsFrameOneThenTheDataPartAfterItsP) {
     EXPECT_EQ(wire(), "D00014321FF0006" "1P");
     EXPECT_EQ(p().EstadoEscritura, Programa::Escritura::Ninguna);
     // The last transmission is recorded.
-    records::Record r;
-    ASSERT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
-              records::Status::Ok);
+    const records::Record r = ultimoEnvio();
     EXPECT_EQ(r[0], "00");
     EXPECT_EQ(r[5], "00014321FF0006");
     EXPECT_EQ(r[6], "14");
@@ -259,9 +257,7 @@ TEST_F(Tendro, RefusedKeySendsNothingAndStillRecordsTheWrite) {
         EXPECT_EQ(w().ZylTexEst->text(), "Zylma");
         h->host.advance(10000);
         EXPECT_EQ(wire(), "");
-        records::Record r;
-        EXPECT_EQ(records::readSingle(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
-                  records::Status::Ok);
+        const records::Record r = ultimoEnvio();
         EXPECT_EQ(r[5], "");
     }
     // The next command bar send is its own command, not the refused data part.
