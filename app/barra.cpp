@@ -29,18 +29,19 @@ void comandoConClave(Programa& p, const std::string& comando) {
     iniciaTimerPID(p);
 }
 
+// The modifier code as the image takes it: two bytes, four hex digits.
+bool ModificadorValido(const std::string& modificador) {
+    if (modificador.size() != 4) return false;
+    for (char c : modificador)
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+    return true;
+}
+
 }  // namespace
 
 bool EscrituraOcupada(Programa& p) {
     if (p.EstadoEscritura == Escritura::Ninguna) return false;
     p.mensaje("Espere: la escritura anterior todavía se está enviando al equipo.", forms::vbExclamation);
-    return true;
-}
-
-bool ModificadorValido(const std::string& modificador) {
-    if (modificador.size() != 4) return false;
-    for (char c : modificador)
-        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
     return true;
 }
 

@@ -85,12 +85,7 @@ bool ClaveValida(std::string_view clave) {
     return true;
 }
 
-bool TresDigitosValido(std::string_view texto) {
-    if (texto.size() > 3) return false;
-    for (char c : texto)
-        if (!esDigito(c)) return false;
-    return true;
-}
+bool TresDigitosValido(std::string_view texto) { return CabeEnCampo(texto, 3); }
 
 std::string CodificaTresDigitos(std::string_view texto) {
     std::string t(texto.substr(0, std::min<std::size_t>(3, texto.size())));
@@ -107,12 +102,7 @@ std::string DecodificaTresDigitos(std::string_view campo) {
     return out;
 }
 
-bool DigitosValidos(std::string_view texto, std::size_t maximo) {
-    if (texto.size() > maximo) return false;
-    for (char c : texto)
-        if (!esDigito(c) && c != '*' && c != '#') return false;
-    return true;
-}
+bool DigitosValidos(std::string_view texto, std::size_t maximo) { return CabeEnCampo(texto, maximo, "*#"); }
 
 std::optional<std::string> OpcionEstado(std::string_view valor) { return OpcionCasilla(valor); }
 
