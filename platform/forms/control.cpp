@@ -334,8 +334,26 @@ void ComboBox::userType(const std::string& chars) {
         } else {
             next += ch;
         }
-        setText(next);
+        typedText(next);
     }
+}
+
+void ComboBox::userEdit(const std::string& newText) {
+    if (!takesInput() || style == DropDownList) return;
+    typedText(newText);
+}
+
+void ComboBox::typedText(const std::string& t) {
+    // What the user types is the combo's text as typed, even when it spells an entry of the
+    // list: only a pick in the list selects one. A name typed over a chosen entry is a new name,
+    // never that entry.
+    const bool indexChanged = listIndex_ != -1;
+    listIndex_ = -1;
+    if (indexChanged) notify(Prop::Selection);
+    if (t == text_) return;
+    text_ = t;
+    notify(Prop::Text);
+    fire(onChange);
 }
 
 // ---------------------------------------------------------------- ListBox

@@ -1,6 +1,10 @@
 // The event rules of the form layer, one case each, as the code above relies on them.
 #include "zylma/forms/test_host.h"
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace zylma::forms;
@@ -217,6 +221,54 @@ TEST_F(Fixture, ComboBoxChoiceSetsTextAndRunsClick) {
     c.userType("1");
     c.userSelect(0);
     EXPECT_EQ(log, (std::vector<std::string>{"click 1"}));
+}
+
+// A typed text is the combo's text as typed, and only a pick in the list selects an entry: a
+// name typed over a picked "Lectura" must never be saved as "Lectura" again, and a save that
+// stores the list index must see -1 for a typed name.
+TEST_F(Fixture, ComboTypedTextStaysTypedAndOnlyAPickSelects) {
+    auto& c = form.add<ComboBox>("Cb");
+    c.addItem("Lectura");
+    c.addItem("Escritura");
+    c.onChange = [&] { log.push_back("change " + c.text() + " " + std::to_string(c.listIndex())); };
+    c.onClick = [&] { log.push_back("click " + c.text() + " " + std::to_string(c.listIndex())); };
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* text;
+        int index;
+        std::vector<std::string> events;
+    };
+    const std::vector<Step> steps = {
+        {"pick the first entry", [&] { c.userSelect(0); }, "Lectura", 0, {"click Lectura 0"}},
+        {"type over it: a new name", [&] { c.userEdit("Prueba"); }, "Prueba", -1, {"change Prueba -1"}},
+        {"typing one more character", [&] { c.userType("s"); }, "Pruebas", -1, {"change Pruebas -1"}},
+        {"typing that spells an entry still selects none",
+         [&] { c.userEdit("Escritur"); c.userType("a"); }, "Escritura", -1,
+         {"change Escritur -1", "change Escritura -1"}},
+        {"then picking it is a click", [&] { c.userSelect(1); }, "Escritura", 1, {"click Escritura 1"}},
+        {"backspace is an edit too", [&] { c.userType("\b"); }, "Escritur", -1, {"change Escritur -1"}},
+        {"an edit that leaves the text as it is runs nothing", [&] { c.userEdit("Escritur"); }, "Escritur", -1, {}},
+        {"from code a text that spells an entry selects it", [&] { c.setText("Lectura"); }, "Lectura", 0,
+         {"change Lectura 0"}},
+        {"typing over a picked entry leaves it with its text", [&] { c.userEdit("Lectura"); }, "Lectura", -1, {}},
+    };
+    for (const Step& s : steps) {
+        log.clear();
+        s.act();
+        EXPECT_EQ(c.text(), s.text) << s.what;
+        EXPECT_EQ(c.listIndex(), s.index) << s.what;
+        EXPECT_EQ(log, s.events) << s.what;
+    }
+    // A drop-down list takes no typing at all.
+    c.style = ComboBox::DropDownList;
+    c.userSelect(1);
+    log.clear();
+    c.userEdit("Otro");
+    c.userType("x");
+    EXPECT_EQ(c.text(), "Escritura");
+    EXPECT_EQ(c.listIndex(), 1);
+    EXPECT_TRUE(log.empty());
 }
 
 }  // namespace

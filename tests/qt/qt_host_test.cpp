@@ -367,16 +367,35 @@ TEST_F(QtHostTest, ListChoicesGoThroughTheLayer) {
 TEST_F(QtHostTest, EditableComboTypesThroughTheLayer) {
     auto& combo = form.add<ComboBox>("ZylComPuerto");
     combo.addItem("COM1");
-    int changes = 0;
-    combo.onChange = [&] { ++changes; };
-    form.show();
+    combo.addItem("COM2");
+    std::vector<std::string> events;
+    combo.onChange = [&] { events.push_back("change " + combo.text()); };
+    combo.onClick = [&] { events.push_back("click " + combo.text()); };
+    showAndActivate(form);
     auto* cw = widget<QComboBox>(combo);
     ASSERT_TRUE(cw->isEditable());
-    QTest::keyClicks(cw->lineEdit(), "COM1");
-    EXPECT_EQ(changes, 4);
-    EXPECT_EQ(combo.listIndex(), 0);  // the text matches an item
-    QTest::keyClick(cw->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(cw->count(), 1);  // Enter never adds what was typed to the list
+    // Keys go to the combo, which has the focus, as a user's keystrokes do.
+    cw->setFocus();
+    QTest::keyClicks(cw, "COM1");
+    EXPECT_EQ(events, (std::vector<std::string>{"change C", "change CO", "change COM", "change COM1"}));
+    EXPECT_EQ(combo.text(), "COM1");
+    EXPECT_EQ(combo.listIndex(), -1);  // typed, not picked, even though it spells an entry
+    // The caret is where the user puts it: Home, then a character goes in front.
+    events.clear();
+    QTest::keyClick(cw, Qt::Key_Home);
+    QTest::keyClick(cw, Qt::Key_X);
+    QTest::keyClick(cw, Qt::Key_Delete);
+    EXPECT_EQ(events, (std::vector<std::string>{"change xCOM1", "change xOM1"}));
+    EXPECT_EQ(cw->lineEdit()->text().toStdString(), "xOM1");
+    EXPECT_EQ(cw->lineEdit()->cursorPosition(), 1);
+    // A key in the list is a pick.
+    events.clear();
+    QTest::keyClick(cw, Qt::Key_Down);
+    EXPECT_EQ(combo.listIndex(), 0);
+    EXPECT_EQ(combo.text(), "COM1");
+    EXPECT_EQ(events, (std::vector<std::string>{"click COM1"}));
+    QTest::keyClick(cw, Qt::Key_Return);
+    EXPECT_EQ(cw->count(), 2);  // Enter never adds what was typed to the list
 }
 
 // ---------------------------------------------------------------- layout

@@ -592,27 +592,61 @@ bool Binding::textKey(TextBox& t, QKeyEvent* ke) {
     return false;  // navigation: Qt moves the caret and the selection is read back
 }
 
+// The combo's text part. Qt's combo hands its keys straight to its line edit, past any event
+// filter, so they are taken here, on the combo itself: the edit is made on the layer's text where
+// the caret is, and the line edit shows what the layer then holds.
 bool Binding::comboKey(ComboBox& cb, QKeyEvent* ke) {
     const auto key = ke->key();
     const auto mods = ke->modifiers();
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return enterOrEscape(ke);
+    auto* le = qobject_cast<QLineEdit*>(editor_.data());
+    if (!le) return false;  // a drop-down list: Qt's own keys move through the list (a pick)
+    const QString now = toQt(cb.text());
+    int a = std::clamp(le->hasSelectedText() ? le->selectionStart() : le->cursorPosition(), 0, int(now.size()));
+    int b = std::clamp(le->hasSelectedText() ? a + int(le->selectedText().size()) : a, a, int(now.size()));
+    auto replace = [&](int from, int to, const QString& in) {
+        QString next = now.left(from) + in + now.mid(to);
+        cb.userEdit(fromQt(next));
+        if (control_ == &cb && editor_ && le->text() == next) le->setCursorPosition(from + int(in.size()));
+    };
     if (ke->matches(QKeySequence::Paste)) {
-        cb.userType(pasteText(QGuiApplication::clipboard()->text(), false));
+        replace(a, b, toQt(pasteText(QGuiApplication::clipboard()->text(), false)));
         return true;
     }
-    if (ke->matches(QKeySequence::Cut) || ke->matches(QKeySequence::Undo) || ke->matches(QKeySequence::Redo))
-        return true;
-    if (key == Qt::Key_Backspace) {
-        cb.userType("\b");
+    if (ke->matches(QKeySequence::Cut)) {
+        if (b > a) {
+            QGuiApplication::clipboard()->setText(now.mid(a, b - a));
+            replace(a, b, QString());
+        }
         return true;
     }
-    if (key == Qt::Key_Delete) return true;
+    if (ke->matches(QKeySequence::Undo) || ke->matches(QKeySequence::Redo)) return true;
+    if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {
+        if (mods & (Qt::ControlModifier | Qt::AltModifier)) return true;
+        if (b == a) {
+            if (key == Qt::Key_Backspace) {
+                if (a == 0) return true;
+                a -= (a >= 2 && now[a - 1].isLowSurrogate()) ? 2 : 1;
+            } else {
+                if (b >= now.size()) return true;
+                b += (now[b].isHighSurrogate() && b + 1 < now.size()) ? 2 : 1;
+            }
+        }
+        replace(a, b, QString());
+        return true;
+    }
     if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return !movesOnly(ke);
     if (printable(ke->text())) {
-        cb.userType(fromQt(ke->text()));
+        QString in = ke->text();
+        if (cb.onKeyPress && in.size() == 1 && in[0].unicode() < 0x80) {
+            int k = in[0].unicode();
+            cb.onKeyPress(k);
+            if (k == 0 || control_ != &cb) return true;
+        }
+        replace(a, b, in);
         return true;
     }
-    return false;
+    return false;  // caret moves and list keys are Qt's; list keys end in a pick
 }
 
 bool Binding::mouse(QEvent* e) {
@@ -677,7 +711,7 @@ bool Binding::eventFilter(QObject* obj, QEvent* e) {
     case QEvent::KeyPress: {
         auto* ke = static_cast<QKeyEvent*>(e);
         if (control_->kind() == Kind::TextBox && obj == editor_) return textKey(static_cast<TextBox&>(*control_), ke);
-        if (control_->kind() == Kind::ComboBox && editor_ && obj == editor_)
+        if (control_->kind() == Kind::ComboBox && (obj == editor_ || obj == widget_))
             return comboKey(static_cast<ComboBox&>(*control_), ke);
         if (ke->key() == Qt::Key_Escape) return enterOrEscape(ke);
         if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
@@ -697,13 +731,15 @@ bool Binding::eventFilter(QObject* obj, QEvent* e) {
         return false;
     }
     case QEvent::InputMethod: {
-        if (obj != editor_) return false;
+        if (obj != editor_ && !(control_->kind() == Kind::ComboBox && editor_ && obj == widget_)) return false;
         auto* im = static_cast<QInputMethodEvent*>(e);
         if (!im->commitString().isEmpty()) {
             if (control_->kind() == Kind::TextBox)
                 static_cast<TextBox&>(*control_).userType(fromQt(im->commitString()));
-            else if (control_->kind() == Kind::ComboBox)
-                static_cast<ComboBox&>(*control_).userType(fromQt(im->commitString()));
+            else if (control_->kind() == Kind::ComboBox) {
+                auto& cb = static_cast<ComboBox&>(*control_);
+                cb.userEdit(cb.text() + fromQt(im->commitString()));
+            }
         }
         return true;
     }

@@ -219,10 +219,17 @@ public:
 
     std::function<void()> onChange;
 
+    // A pick in the list (mouse or keys): the text becomes the entry and Click runs.
     void userSelect(int i);
+    // Typing in the text part: each character goes through KeyPress, is added at the end (or
+    // "\b" takes the last one off) and runs Change; the list index becomes -1, whatever the text.
     void userType(const std::string& utf8chars);
+    // One edit of the text part that leaves the given text (a keystroke where the caret is, a
+    // paste, a delete): Change once when the text differs; the list index becomes -1.
+    void userEdit(const std::string& newText);
 
 private:
+    void typedText(const std::string& t);
     std::vector<std::string> items_;
     int listIndex_ = -1;
     std::string text_;
