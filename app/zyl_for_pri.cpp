@@ -400,8 +400,8 @@ void CargaPrincipal(Programa& p) {
     if (p.ClaseInstalacion != "PC") {
         p.abrePuerto();
     } else {
-        for (int i = 3; i <= 7; ++i) w.ZylCmd[i - 1]->setLeft(kIzquierdaPC);
-        for (int i = 8; i <= 14; ++i) w.ZylCmd[i - 1]->move(kIzquierdaPC, kArribaPC);
+        // The model buttons keep their column beside the panels: moved onto the panel they
+        // would cover its fields, and stacked on one spot most of them could not be clicked.
         w.comando(4).setVisible(false);
         w.comando(3).setVisible(false);
         w.comando(5).setVisible(false);

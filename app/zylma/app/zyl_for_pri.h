@@ -87,8 +87,4 @@ void CargaPrincipal(Programa& p);
 // "E&scape", "&Salir" and the close box.
 void Termina(Programa& p);
 
-// Geometry the "PC" installation moves to (twips).
-inline constexpr int kIzquierdaPC = 4560;
-inline constexpr int kArribaPC = 480;
-
 }  // namespace zylma::app
