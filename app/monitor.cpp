@@ -47,14 +47,7 @@ ZylForMonitor::ZylForMonitor(Programa& p) : Form(p.host(), "ZylForMonitor"), p_(
     }
     move(0, 0, 10680, y + 420 + 600);
 
-    onLoad = [this] {
-        p_.RutaArchivo = records::pathComandos(p_.RutaAplicacion);
-        if (!files::fileExists(p_.RutaArchivo)) return;
-        records::scanTable(p_.RutaArchivo, records::RegistroComando, [&](int, const records::Record& r) {
-            if (!r[0].empty()) ZylComMon->addItem(r[0]);
-            return true;
-        });
-    };
+    onLoad = [this] { cargaNombres(); };
     ZylComMon->onClick = [this] {
         p_.RutaArchivo = records::pathComandos(p_.RutaAplicacion);
         if (!files::fileExists(p_.RutaArchivo)) return;
@@ -109,6 +102,24 @@ ZylForMonitor::ZylForMonitor(Programa& p) : Form(p.host(), "ZylForMonitor"), p_(
         cancel = true;
         hide();
     };
+}
+
+void ZylForMonitor::cargaNombres() {
+    // What the user typed or chose stays in the box; only the list is new.
+    const std::string texto = ZylComMon->text();
+    ZylComMon->clear();
+    p_.RutaArchivo = records::pathComandos(p_.RutaAplicacion);
+    if (files::fileExists(p_.RutaArchivo))
+        records::scanTable(p_.RutaArchivo, records::RegistroComando, [&](int, const records::Record& r) {
+            if (!r[0].empty()) ZylComMon->addItem(r[0]);
+            return true;
+        });
+    ZylComMon->setText(texto);
+}
+
+void ZylForMonitor::muestra() {
+    cargaNombres();
+    show();
 }
 
 std::string Recorta(const std::string& s) {

@@ -61,11 +61,15 @@ Frame* ZylForPri::panel(const std::string& name) const {
 Button& ZylForPri::comando(int n) const {
     for (std::size_t i = 0; i < 9; ++i)
         if (kComandos[i].numero == n) return *ZylFraComBtn[i];
-    return *ZylFraComBtn[0];
+    return *ningunComando_;
 }
 
 void ZylForPri::construye() {
     setCaption("Zylma");
+    // Made directly, not added: the form neither lists nor draws it.
+    ningunComando_ = std::make_unique<Button>(*this, "ZylFraComNinguno");
+    ningunComando_->setVisible(false);
+    ningunComando_->setEnabled(false);
 
     for (int i = 0; i < 14; ++i) {
         auto& b = add<Button>("ZylCmd" + dosDigitos(i + 1));
@@ -208,7 +212,7 @@ void ZylForPri::conecta() {
     ZylMnuConC->onClick = [this] {
         if (alEditorSoftware) alEditorSoftware();
     };
-    ZylMnuMon->onClick = [this] { p_.monitor().show(); };
+    ZylMnuMon->onClick = [this] { p_.monitor().muestra(); };
 
     // Remote commands: the restriction boxes' triggers, the key box's key change, the pop-up.
     mnuEnviar->onClick = [this] {
@@ -239,23 +243,28 @@ void CargaSoftware(Programa& p) {
     }
     w.setCaption("Zylma para " + r[26]);
 
-    // Retries and time-out must be whole numbers, the time-out at most 32 s (the watchdog
-    // interval is a signed 16-bit number of milliseconds). A bad record keeps safe values.
+    // Retries and time-out are judged each on its own, so one bad field does not throw away a
+    // good one. The time-out must be a whole number of seconds from 1 to 32: the watchdog interval
+    // is a signed 16-bit number of milliseconds, and an interval of 0 never fires, which would
+    // leave one unanswered frame holding the link for good.
     long reintentos = 0, espera = 0;
-    bool reintentosOk = enteroDeTexto(r[23], reintentos) && reintentos >= 0 && reintentos <= 32767;
-    bool esperaOk = enteroDeTexto(r[24], espera) && espera >= 0 && espera <= 32;
-    if (reintentosOk && esperaOk) {
-        p.Reintentos = static_cast<int>(reintentos);
-        w.TimerEC->setInterval(static_cast<int>(espera) * 1000);
-    } else {
-        std::string campos;
-        if (!reintentosOk) campos = "reintentos (\"" + r[23] + "\")";
-        if (!esperaOk) campos += std::string(campos.empty() ? "" : " y ") + "tiempo de espera (\"" + r[24] + "\")";
-        p.mensaje("El archivo de software tiene un valor no válido en " + campos +
-                      ". Se usan 0 reintentos y 32 segundos de espera.",
+    const bool reintentosOk = enteroDeTexto(r[23], reintentos) && reintentos >= 0 && reintentos <= 32767;
+    const bool esperaOk = enteroDeTexto(r[24], espera) && espera >= 1 && espera <= 32;
+    p.Reintentos = reintentosOk ? static_cast<int>(reintentos) : 0;
+    w.TimerEC->setInterval(esperaOk ? static_cast<int>(espera) * 1000 : 32000);
+    if (!reintentosOk || !esperaOk) {
+        std::string campos, usados;
+        if (!reintentosOk) {
+            campos = "reintentos (\"" + r[23] + "\")";
+            usados = "0 reintentos";
+        }
+        if (!esperaOk) {
+            campos += std::string(campos.empty() ? "" : " y ") + "tiempo de espera (\"" + r[24] +
+                      "\", debe ser un número entero de 1 a 32)";
+            usados += std::string(usados.empty() ? "" : " y ") + "32 segundos de espera";
+        }
+        p.mensaje("El archivo de software tiene un valor no válido en " + campos + ". Se usan " + usados + ".",
                   vbExclamation);
-        p.Reintentos = 0;
-        w.TimerEC->setInterval(32000);
     }
     p.CodigoModificador = r[25];
 

@@ -264,6 +264,34 @@ TEST_F(Monitor, SaveCreatesAMissingTable) {
     EXPECT_TRUE(h->host.messages.empty());
 }
 
+// Each time the menu shows the monitor, its list is the table as it is on disk then: a save made
+// in this run, or a table changed behind the program's back, shows without a restart.
+TEST_F(Monitor, MenuShowsTheTableAsItIsOnDiskEachTime) {
+    w().ZylMnuMon->userChoose();
+    ASSERT_TRUE(m().visible());
+    m().ZylComMon->setText("Nuevo");
+    m().ZylTexMon[7]->setText("N5");
+    m().ZylCmdMon[1]->userClick();  // "&Grabar" appends "Nuevo"
+    m().userClose();
+    ASSERT_FALSE(m().visible());
+    w().ZylMnuMon->userChoose();
+    EXPECT_EQ(m().ZylComMon->list(), (std::vector<std::string>{"Lectura", "Libre", "Libre", "Nuevo"}));
+    // What the box showed stays, and the command text with it.
+    EXPECT_EQ(m().ZylComMon->text(), "Nuevo");
+    EXPECT_EQ(m().ZylTexMon[7]->text(), "N5");
+
+    m().userClose();
+    std::remove(records::pathComandos(folder.path()).c_str());
+    folder.writeCommands({{"Colgado", "H"}});
+    w().ZylMnuMon->userChoose();
+    EXPECT_EQ(m().ZylComMon->list(), std::vector<std::string>{"Colgado"});
+    std::remove(records::pathComandos(folder.path()).c_str());
+    m().userClose();
+    w().ZylMnuMon->userChoose();
+    EXPECT_TRUE(m().ZylComMon->list().empty());
+    EXPECT_TRUE(h->host.messages.empty());
+}
+
 TEST_F(Monitor, EraseKeepsTheCommandText) {
     m().ZylTexMon[7]->setText("X1");
     m().ZylTexMon[4]->setText("0245");

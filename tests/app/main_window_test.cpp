@@ -75,14 +75,20 @@ TEST_F(MainWindow, StartAppliesTheSoftwareRecordAndShowsTheGeneralPanel) {
     EXPECT_FALSE(w().TimerPID->timerEnabled());
 }
 
-TEST_F(MainWindow, BadRetriesOrTimeOutAreRefusedWithSafeValues) {
+// Each field is judged on its own: a bad one gets its safe value (0 retries, 32 s) and is named,
+// the other keeps what the record says. A time-out of 0 would give a watchdog that never fires.
+TEST_F(MainWindow, BadRetriesOrTimeOutAreRefusedEachOnItsOwn) {
     struct Case {
         const char *reintentos, *espera, *names;
+        int retries, interval;
     };
     const Case cases[] = {
-        {"3", "33", "tiempo de espera"}, {"x", "10", "reintentos"},     {"3", "-1", "tiempo de espera"},
-        {"3", "1.5", "tiempo de espera"}, {"", "10", "reintentos"},     {"2", "", "tiempo de espera"},
-        {"99999999999", "5", "reintentos"},
+        {"3", "33", "tiempo de espera", 3, 32000}, {"x", "10", "reintentos", 0, 10000},
+        {"3", "-1", "tiempo de espera", 3, 32000}, {"3", "1.5", "tiempo de espera", 3, 32000},
+        {"", "10", "reintentos", 0, 10000},        {"2", "", "tiempo de espera", 2, 32000},
+        {"99999999999", "5", "reintentos", 0, 5000},
+        {"3", "0", "tiempo de espera", 3, 32000},  {"2", "00", "tiempo de espera", 2, 32000},
+        {"x", "0", "reintentos", 0, 32000},        {"x", "0", "tiempo de espera", 0, 32000},
     };
     for (const Case& c : cases) {
         auto r = AppFolder::softwareRecord();
@@ -93,10 +99,43 @@ TEST_F(MainWindow, BadRetriesOrTimeOutAreRefusedWithSafeValues) {
         ASSERT_EQ(h->host.messages.size(), 1u);
         EXPECT_NE(h->host.messages[0].text.find(c.names), std::string::npos) << h->host.messages[0].text;
         EXPECT_EQ(h->host.messages[0].title, "ZYLMA");
-        EXPECT_EQ(p().Reintentos, 0);
-        EXPECT_EQ(w().TimerEC->interval(), 32000);
+        EXPECT_EQ(p().Reintentos, c.retries);
+        EXPECT_EQ(w().TimerEC->interval(), c.interval);
         EXPECT_FALSE(h->host.quitting());
     }
+    // The edges of the range are taken without a word: 1 s and 32 s.
+    for (const char* espera : {"1", "32"}) {
+        auto r = AppFolder::softwareRecord();
+        r[24] = espera;
+        start(r);
+        EXPECT_TRUE(h->host.messages.empty()) << espera;
+        EXPECT_EQ(w().TimerEC->interval(), std::stoi(espera) * 1000);
+    }
+}
+
+// The bar's buttons by their number; a number the bar has not (9, 0, 11) reaches none of them.
+TEST_F(MainWindow, CommandBarButtonsByNumber) {
+    start(AppFolder::softwareRecord());
+    const std::pair<int, const char*> known[] = {
+        {1, "&Colgar"},    {2, "&Verificar"}, {3, "&Leer"},   {4, "&Enviar"},        {5, "Ult.&Leído"},
+        {6, "&Ult.Envío"}, {7, "&Default"},   {8, "E&scape"}, {10, "&Reset Fábrica"},
+    };
+    for (auto [n, caption] : known) EXPECT_EQ(w().comando(n).caption(), caption) << n;
+    for (int n : {0, 9, 11, -1}) {
+        forms::Button& b = w().comando(n);
+        for (forms::Button* real : w().ZylFraComBtn) EXPECT_NE(&b, real) << n;
+        b.setVisible(true);
+        b.setEnabled(true);
+        b.userClick();
+        EXPECT_EQ(w().find(b.name()), nullptr) << "drawn on the window: " << n;
+    }
+    for (forms::Button* real : w().ZylFraComBtn) {
+        EXPECT_TRUE(real->visible()) << real->name();
+        EXPECT_TRUE(real->enabled()) << real->name();
+    }
+    EXPECT_EQ(h->port->written, "");
+    EXPECT_TRUE(h->host.messages.empty());
+    EXPECT_FALSE(h->host.quitting());
 }
 
 TEST_F(MainWindow, MissingSoftwareRecordEndsCleanlyWithAMessage) {

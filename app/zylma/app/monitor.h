@@ -17,7 +17,13 @@ public:
     forms::ComboBox* ZylComMon;
     std::array<forms::Button*, 5> ZylCmdMon{};  // [1] "&Grabar" ... [4] "&Comando"
 
+    // The menu "&Monitor": the list of names is read again from the table as it stands on disk
+    // (a save in this run, here or by another copy of the table, shows at once), then the window
+    // shows. Closing the window only hides it, so its load does not run again.
+    void muestra();
+
 private:
+    void cargaNombres();
     Programa& p_;
     int registroHallado_ = 0;  // what "&Aplicar" found; "&Grabar" does not rely on it
 };

@@ -5,6 +5,7 @@
 #include "zylma/forms/form.h"
 
 #include <array>
+#include <memory>
 
 namespace zylma::app {
 
@@ -25,7 +26,9 @@ public:
     forms::Frame* ZylFraCom;
     // Command bar: [0] ZylFraCom01 "&Colgar" ... [7] ZylFraCom08 "E&scape", [8] ZylFraCom10.
     std::array<forms::Button*, 9> ZylFraComBtn{};
-    forms::Button& comando(int n) const;  // by the system's number, 1-8 and 10
+    // By the system's number, 1-8 and 10. Any other number gives a button that belongs to no
+    // bar and is never drawn, so a wrong number cannot act on a real button.
+    forms::Button& comando(int n) const;
 
     forms::TextBox* ZylTexEst;
     forms::TextBox* ZylTexBan;
@@ -69,6 +72,7 @@ private:
     void construye();
     void conecta();
     Programa& p_;
+    std::unique_ptr<forms::Button> ningunComando_;
 };
 
 // Procedures of the main window.
