@@ -23,6 +23,25 @@ bool soloDe(const std::string& t, const std::string& otros) {
 
 Juicio rechaza(Correccion c, std::string mensaje, std::string titulo) { return Juicio{c, std::move(mensaje), std::move(titulo)}; }
 
+// Characters of a text that its rule would not let the user type (a leading "0" of a key
+// counts as one).
+std::size_t malos(Regla regla, const std::string& t, const std::string& codigoEquipo) {
+    std::string otros;
+    switch (regla) {
+    case Regla::DigitosEstrella: otros = "*"; break;
+    case Regla::DigitosEstrellaGato: otros = "*#"; break;
+    default: break;
+    }
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (esDigito(t[i]) || otros.find(t[i]) != std::string::npos) continue;
+        if (regla == Regla::Clave && i == 2 && codigoEquipo == "04" && t[i] == '*') continue;
+        ++n;
+    }
+    if (regla == Regla::Clave && !t.empty() && t[0] == '0') ++n;
+    return n;
+}
+
 }  // namespace
 
 std::size_t PrimerMalo(Regla regla, const std::string& t) {
@@ -78,14 +97,28 @@ void InstalaValidadores(Programa& p, ZylForPri& w, const std::vector<Validador>&
         auto aceptado = std::make_shared<std::string>(caja->text());
         caja->onChange = [&p, caja, v, aceptado] {
             const std::string texto = caja->text();
+            // What code puts in a box (a read, a replay, a configuration load) is the device's
+            // or the record's value and is shown whole; the checks judge what the user types.
+            if (!caja->cambioDelUsuario()) {
+                *aceptado = texto;
+                return;
+            }
             const Juicio j = Juzga(v.regla, texto, v.titulo, p.CodigoEquipo);
-            if (j.correccion == Correccion::Ninguna) {
+            // A value that came from the device with characters the user could not type ("#" in a
+            // memory, "*" in a key) stays editable: an edit that adds no such character keeps it.
+            const std::size_t antes = malos(v.regla, *aceptado, p.CodigoEquipo);
+            const bool heredado = antes > 0 && malos(v.regla, texto, p.CodigoEquipo) <= antes &&
+                                  j.correccion != Correccion::Vacia;
+            if (j.correccion == Correccion::Ninguna || heredado) {
                 *aceptado = texto;
                 return;
             }
             p.mensaje(j.mensaje, vbOKOnly, j.titulo);
             std::string corregido;
-            switch (j.correccion) {
+            // Cutting at the first bad character would also cut what the device put there.
+            const Correccion correccion =
+                antes > 0 && j.correccion != Correccion::Vacia ? Correccion::Restaura : j.correccion;
+            switch (correccion) {
             case Correccion::Restaura: corregido = *aceptado; break;
             case Correccion::QuitaUltimo: corregido = texto.substr(0, utf8Offset(texto, utf8Length(texto) - 1)); break;
             case Correccion::CortaEnMalo: corregido = texto.substr(0, PrimerMalo(v.regla, texto)); break;

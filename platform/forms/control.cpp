@@ -129,6 +129,15 @@ TextBox::TextBox(Form& f, std::string name, int index) : Control(f, Kind::TextBo
     move(0, 0, 1200, 315);
 }
 
+void TextBox::cambia(bool delUsuario) {
+    // Nested changes (a correction made inside the handler) are code's; the outer one is told
+    // apart again once they return.
+    const bool antes = cambioDelUsuario_;
+    cambioDelUsuario_ = delUsuario;
+    fire(onChange);
+    cambioDelUsuario_ = antes;
+}
+
 void TextBox::setText(const std::string& t) {
     if (text_ == t) return;
     text_ = t;
@@ -136,7 +145,7 @@ void TextBox::setText(const std::string& t) {
     selStart_ = 0;
     selLength_ = 0;
     notify(Prop::Text);
-    fire(onChange);
+    cambia(false);
 }
 
 void TextBox::appendText(const std::string& more) {
@@ -145,7 +154,7 @@ void TextBox::appendText(const std::string& more) {
     selStart_ = 0;
     selLength_ = 0;
     notify(Prop::Text);
-    fire(onChange);
+    cambia(false);
 }
 
 void TextBox::setSelStart(int s) {
@@ -205,7 +214,7 @@ void TextBox::typeOne(const std::string& ch) {
     selStart_ = caret;
     selLength_ = 0;
     notify(Prop::Text);
-    fire(onChange);
+    cambia(true);
 }
 
 void TextBox::userType(const std::string& chars) {
@@ -226,7 +235,7 @@ void TextBox::userEdit(const std::string& newText) {
     selStart_ = static_cast<int>(utf8Length(text_));
     selLength_ = 0;
     notify(Prop::Text);
-    fire(onChange);
+    cambia(true);
 }
 
 // ---------------------------------------------------------------- CheckBox

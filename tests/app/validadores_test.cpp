@@ -62,6 +62,7 @@ struct Campos : ::testing::Test {
     std::unique_ptr<ProgramHarness> h;
     forms::TextBox* dur = nullptr;
     forms::TextBox* salida = nullptr;
+    forms::TextBox* memoria = nullptr;
     void SetUp() override {
         folder.writeSoftware(AppFolder::softwareRecord());
         h = std::make_unique<ProgramHarness>(folder.path());
@@ -72,14 +73,17 @@ struct Campos : ::testing::Test {
         m.creaPanel = [](ZylForPri& w, forms::Frame& f) {
             w.add<forms::TextBox>("ZylTexPruDur", -1, &f).setMaxLength(3);
             w.add<forms::TextBox>("ZylTxtPruSal", -1, &f).setMaxLength(4);
+            w.add<forms::TextBox>("ZylTexPruMem", -1, &f).setMaxLength(16);
         };
         m.validadores = {{"ZylTexPruDur", -1, Regla::Tiempo, "ZYLMA"},
-                         {"ZylTxtPruSal", -1, Regla::ClaveSalida, "ERROR EN LA CLAVE"}};
+                         {"ZylTxtPruSal", -1, Regla::ClaveSalida, "ERROR EN LA CLAVE"},
+                         {"ZylTexPruMem", -1, Regla::DigitosEstrella, ""}};
         h->programa->modelos().agrega(m);
         ZylForPri& w = h->programa->pri();
         w.panel("ZylFraQui")->setVisible(true);
         dur = w.findAs<forms::TextBox>("ZylTexPruDur");
         salida = w.findAs<forms::TextBox>("ZylTxtPruSal");
+        memoria = w.findAs<forms::TextBox>("ZylTexPruMem");
     }
     std::vector<std::string> texts() {
         std::vector<std::string> out;
@@ -119,13 +123,39 @@ TEST_F(Campos, ForbiddenExitKeyAndDeletingBackIntoIt) {
     EXPECT_EQ(h->host.countMessages("Número prohibido"), 2);
 }
 
-TEST_F(Campos, TheDeviceKeyIsCheckedWhenCodeFillsItToo) {
+// What code sets (a read, a replay, a configuration load) is shown whole and never judged;
+// typing over it is judged as ever, and an edit that adds no character the rule refuses keeps
+// what the device put there. Each row: the rule's box, the text code sets, what the user then
+// types at the end, the text left and the message shown ("" none).
+TEST_F(Campos, CodeSetValuesAreNeverJudgedTypingStillIs) {
     ZylForPri& w = h->programa->pri();
-    w.ZylTexResCla->setText("0123");
-    EXPECT_EQ(w.ZylTexResCla->text(), "");
-    EXPECT_EQ(h->host.lastMessage(), "No se admite 0 al inicio de clave");
-    w.ZylTexResCla->setText("1203");
-    EXPECT_EQ(w.ZylTexResCla->text(), "1203");
+    struct Caso {
+        forms::TextBox* caja;
+        const char *codigo, *tecleo, *queda, *mensaje;
+    } casos[] = {
+        {w.ZylTexResCla, "0123", "", "0123", ""},             // a key a read gave
+        {w.ZylTexResCla, "12*4", "", "12*4", ""},
+        {w.ZylTexResCla, "", "0", "", "No se admite 0 al inicio de clave"},
+        {w.ZylTexResCla, "", "12a", "12", "Solo se admiten numeros"},
+        {dur, "360", "", "360", ""},                          // a duration above 255 from the device
+        {dur, "", "256", "", "El límite es 255"},
+        {salida, "9", "", "9", ""},                           // an exit key the record holds
+        {salida, "", "9", "", "Número prohibido"},
+        {memoria, "12#45", "", "12#45", ""},                   // once cut to "12"
+        {memoria, "12#4", "5", "12#45", ""},                   // typing on keeps the device's "#"
+        {memoria, "12#4", "#", "12#4", "Solo se admiten numeros y *"},  // a new "#" is refused
+        {memoria, "", "9#", "9", "Solo se admiten numeros y *"},
+    };
+    for (forms::Control* c = w.ZylTexResCla; c; c = c->container()) c->setVisible(true);
+    for (const Caso& c : casos) {
+        c.caja->setText("x");  // not a value the rows expect, so the next one is a change
+        c.caja->setText(c.codigo);
+        h->host.messages.clear();
+        c.caja->setSelStart(static_cast<int>(c.caja->text().size()));
+        if (*c.tecleo) c.caja->userType(c.tecleo);
+        EXPECT_EQ(c.caja->text(), c.queda) << c.codigo << " + " << c.tecleo;
+        EXPECT_EQ(h->host.lastMessage(), c.mensaje) << c.codigo << " + " << c.tecleo;
+    }
 }
 
 }  // namespace

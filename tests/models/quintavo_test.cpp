@@ -343,17 +343,18 @@ TEST_F(Quintavo, ReadLoadsTheRecordOfTheDevicesVersion) {
     EXPECT_EQ(w().findAs<forms::Label>("ZylLabQuiLDT")->caption(), "Minutos LD");
 }
 
-TEST_F(Quintavo, ReadWritesKeysAndMemoriesThroughTheirChecks) {
+// The field checks judge typing: a read shows the device's key and memory whole.
+TEST_F(Quintavo, ReadShowsKeysAndMemoriesAsTheDeviceHoldsThem) {
     std::string mapa = deviceMap();
     mapa.replace(144, 5, "A2345");             // a key that starts with 0
-    mapa.replace(60, 16, "12C4FFFFFFFFFFFF");  // a "#" the memory check refuses
+    mapa.replace(60, 16, "12C4FFFFFFFFFFFF");  // a "#" the user could not type there
     codec::RecalculaSumas(mapa, *codec::BuscaModelo("02"));
     startRead();
     h->port->arrive(codec::RecepcionDesdeMapa(mapa));
-    EXPECT_EQ(w().ZylTexResCla->text(), "");  // emptied, not left at an older key
-    EXPECT_EQ(h->host.countMessages("No se admite 0 al inicio de clave"), 1);
-    EXPECT_EQ(caja("ZylTexQuiNumTel", 0).text(), "12");  // cut where the "#" was, not spliced
-    EXPECT_EQ(h->host.countMessages("Solo se admiten numeros y *"), 1);
+    EXPECT_EQ(w().ZylTexResCla->text(), "02345");
+    EXPECT_EQ(h->host.countMessages("No se admite 0 al inicio de clave"), 0);
+    EXPECT_EQ(caja("ZylTexQuiNumTel", 0).text(), "12#4");
+    EXPECT_EQ(h->host.countMessages("Solo se admiten numeros y *"), 0);
 }
 
 TEST_F(Quintavo, WriteSendsTheDataPart) {

@@ -194,12 +194,13 @@ TEST_F(Selvarindo, ReadsBothVariants) {
     EXPECT_EQ(p().MascaraEnvio, std::string(136, '1'));
 }
 
-TEST_F(Selvarindo, ReadKeyThatStartsWithZeroIsEmptied) {
+// A read shows what the device holds: the key check judges typing, not the device's key.
+TEST_F(Selvarindo, ReadKeyThatStartsWithZeroIsShownAsTheDeviceHoldsIt) {
     std::string mapa = sinVoz();
     mapa.replace(14, 8, "0A020304");
     read(mapa);
-    EXPECT_EQ(w().ZylTexResCla->text(), "");
-    EXPECT_EQ(h->host.countMessages("No se admite 0 al inicio de clave"), 1);
+    EXPECT_EQ(w().ZylTexResCla->text(), "0234");
+    EXPECT_EQ(h->host.countMessages("No se admite 0 al inicio de clave"), 0);
 }
 
 TEST_F(Selvarindo, SwitchTriggers) {

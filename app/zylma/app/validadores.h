@@ -1,5 +1,6 @@
-// Field input checks: every change of a checked field (typed or set by code) is judged at once;
-// a refused text gets a modal message and is corrected in place.
+// Field input checks: every typed change of a checked field is judged at once; a refused text
+// gets a modal message and is corrected in place. A text set by code (a read, a replay, a
+// configuration load) is never judged nor changed: it is what the device or the record holds.
 //
 // A digits-only field judges its last character and drops it, as the device's own memories may
 // hold "*" or "#" that a read brings back; a field of digits with "*" (and "#") is cut before its

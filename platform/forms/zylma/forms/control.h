@@ -148,6 +148,10 @@ public:
     void setSelectionFromView(int start, int length);
 
     std::function<void()> onChange;
+    // Whether the change handler now running was raised by the user's typing or edit, not by
+    // code (a read, a replay, a configuration load, a correction): field checks judge only what
+    // the user types.
+    bool cambioDelUsuario() const { return cambioDelUsuario_; }
 
     // Typing: each character goes through KeyPress (which may swallow it), MaxLength and Locked,
     // replaces the selection and runs the change handler once. Backspace is "\b".
@@ -157,7 +161,9 @@ public:
 
 private:
     void typeOne(const std::string& ch);
+    void cambia(bool delUsuario);
     std::string text_;
+    bool cambioDelUsuario_ = false;
     int maxLength_ = 0;
     int selStart_ = 0, selLength_ = 0;
 };
