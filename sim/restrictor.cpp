@@ -48,6 +48,13 @@ std::optional<Fault> faultFromName(std::string_view name) {
     return std::nullopt;
 }
 
+int DefaultVersion(std::string_view wireCode) {
+    if (wireCode == "04") return 12;
+    if (wireCode == "02") return 15;
+    if (wireCode == "08") return 72;
+    return 30;
+}
+
 std::unique_ptr<Restrictor> Restrictor::create(const Options& options, std::string& error) {
     const codec::ModeloTrama* m = codec::BuscaModelo(options.model);
     if (!m) {
@@ -59,7 +66,8 @@ std::unique_ptr<Restrictor> Restrictor::create(const Options& options, std::stri
 
 Restrictor::Restrictor(const Options& options, const codec::ModeloTrama& model)
     : options_(options), model_(&model), hooks_(hooksFor(model.codigo, options.hooks)) {
-    image_ = hooks_.defaultImage(model, options.version);
+    if (options_.version < 0) options_.version = DefaultVersion(model.codigo);
+    image_ = hooks_.defaultImage(model, options_.version);
 }
 
 bool Restrictor::setImage(std::string_view mapa, std::string& error) {
@@ -201,7 +209,9 @@ void Restrictor::command(const std::string& cmd, uint32_t nowMs) {
     }
     if (awaitingData_) {
         awaitingData_ = false;
-        Placement p = hooks_.placeDataPart(image_, *model_, cmd, options_.strict);
+        // A device takes only a part its layout allows: never one cut, padded or with a
+        // character changed on the way.
+        Placement p = hooks_.placeDataPart(image_, *model_, cmd, true);
         if (!p.stored) {
             note("data part refused: " + p.message);
             return;
@@ -219,6 +229,8 @@ void Restrictor::command(const std::string& cmd, uint32_t nowMs) {
     if (!what.empty()) codec::RecalculaSumas(image_, *model_);  // a command may change the image
     if (what.empty()) {
         if (cmd == k.conF(k.resetFabrica)) {
+            // The memory goes back to what the device left the factory with.
+            image_ = hooks_.defaultImage(*model_, options_.version);
             what = "factory reset";
         } else if (cmd.rfind(k.conF(k.verificar), 0) == 0) {
             what = "verify";

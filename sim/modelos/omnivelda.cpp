@@ -91,8 +91,9 @@ std::string omniveldaRemote(std::string& image, std::string_view command) {
         if (p.size() != 4) return "trunk digits refused";
         for (std::size_t j = 0; j < 3; ++j) {
             if (p[1 + j].size() != 1 || !SoloDigitos(p[1 + j], "*#")) return "trunk digits refused";
-            image[kTroncal + 2 * j] = '0';
-            image[kTroncal + 2 * j + 1] = DigitoEquipo(p[1 + j][0]);
+            // One digit per byte, in its low nibble: map indices 29, 31 and 33.
+            image[kTroncal - 1 + 2 * j] = '0';
+            image[kTroncal + 2 * j] = DigitoEquipo(p[1 + j][0]);
         }
         return "trunk digits set";
     }

@@ -63,6 +63,15 @@ ModelHooks tendroHooks() {
     // Modifier code, key, "FF" and the two flag bytes: map positions 7 to 20, as the generic
     // placement puts them.
     h.dataPartLength = 14;
+    // The key is kept in the device's digit code: a written "0" is stored as "A", as the key
+    // change stores it and as every read gives it back.
+    h.placeDataPart = [](std::string& image, const codec::ModeloTrama& m, std::string_view data, bool strict) {
+        Placement p = genericPlaceDataPart(image, m, data, strict, 14);
+        if (p.stored)
+            for (std::size_t i = 10; i < 14; ++i)
+                if (image[i] == '0') image[i] = 'A';
+        return p;
+    };
     h.remoteCommand = tendroRemote;
     return h;
 }

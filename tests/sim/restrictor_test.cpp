@@ -198,7 +198,8 @@ TEST_F(Line, DataPartRunsOnIntoTheSecondBlock) {
     o.model = "0:";
     make(o);
     frame(ComandosKit().escritura);
-    std::string data = std::string(122, '1') + "2*#f";  // fills block 1, spills into block 2
+    // Fills block 1 and spills into block 2: a Travesolin's 224 characters.
+    std::string data = std::string(122, '1') + "2*#" + std::string(99, 'F');
     frame(data);
     std::string mapa = codec::MapaDesdeRecepcion(readImage());
     ASSERT_EQ(mapa.size(), 266u);
@@ -228,7 +229,8 @@ TEST_F(Line, ModelLayoutHookPlacesTheDataPart) {
               dev->log().end());
 }
 
-TEST_F(Line, StrictModeRefusesWhatCannotBeAnImage) {
+// A device refuses these whatever mode it runs in: nothing is stored cut, padded or changed.
+TEST_F(Line, EveryModeRefusesWhatCannotBeAnImage) {
     struct { const char* model; std::string data; const char* why; } casos[] = {
         {"00", "00014321FF30100", "expected 14"},  // the Téndro's data part is 14 long
         {"00", "0001432", "expected 14"},
@@ -236,11 +238,13 @@ TEST_F(Line, StrictModeRefusesWhatCannotBeAnImage) {
         {"05", "f", "empty"},
         {"05", "0001g", "cannot be in it"},
         {"03", std::string(123, '0'), "room for 122"},
+        {"03", "00x1", "cannot be in it"},
+        {"0:", std::string(194, '1'), "expected 224"},  // a Kalmoro's part for a Travesolin
     };
-    for (const auto& c : casos) {
+    for (const auto& c : casos) for (bool strict : {false, true}) {
         Options o;
         o.model = c.model;
-        o.strict = true;
+        o.strict = strict;
         make(o);
         std::string before = dev->image();
         frame(ComandosKit().escritura);
@@ -250,16 +254,6 @@ TEST_F(Line, StrictModeRefusesWhatCannotBeAnImage) {
         EXPECT_NE(dev->log().back().find("refused"), std::string::npos) << dev->log().back();
         EXPECT_NE(dev->log().back().find(c.why), std::string::npos) << dev->log().back();
     }
-}
-
-TEST_F(Line, LenientModeStoresWhatItCan) {
-    Options o;
-    o.model = "03";
-    make(o);
-    frame(ComandosKit().escritura);
-    frame("00x1");
-    EXPECT_EQ(codec::Posiciones(dev->image(), 7, 10), "00F1");
-    EXPECT_TRUE(codec::SumasCorrectas(dev->image(), *BuscaModelo("03")));
 }
 
 TEST_F(Line, FaultsSpoilTheAnswer) {
@@ -337,6 +331,65 @@ TEST_F(Line, OtherCommandsAreLoggedByName) {
     EXPECT_NE(all.find("hang up"), std::string::npos);
     // The Téndro judges its own commands; the line names the command either way.
     EXPECT_NE(all.find(": \"#4,1234,9\""), std::string::npos) << all;
+}
+
+// Without a version of its own, each model answers with one the kit has a configuration
+// record for, so a read through the program finds its record.
+TEST_F(Line, DefaultVersionIsOneTheKitHasARecordFor) {
+    const struct {
+        const char* model;
+        const char* version;  // as the image carries it: a byte in hex, or as it stands
+    } casos[] = {
+        {"04", "0C"},  // Sonobrisa 12
+        {"00", "1E"},  // Téndro 30
+        {"05", "1E"},  // Omnivelda 30
+        {"03", "1E"},  // Plurimandelo 30
+        {"0:", "1E"},  // Fenzo 30
+        {"06", "1E"},  // Tresmolina 30
+        {"02", "15"},  // Quintavo 15, two characters as they stand
+        {"08", "72"},  // Selvarindo 72, likewise
+    };
+    for (const auto& c : casos) {
+        Options o;
+        o.model = c.model;
+        make(o);
+        EXPECT_EQ(codec::Posiciones(dev->image(), 3, 4), c.version) << c.model;
+    }
+}
+
+// A factory reset puts back what the device left the factory with, whatever was written since.
+TEST_F(Line, FactoryResetRestoresTheFactoryMemory) {
+    make();
+    const std::string fabrica = dev->image();
+    frame(ComandosKit().escritura);
+    frame("00014321FF3010");
+    ASSERT_EQ(codec::Posiciones(dev->image(), 11, 14), "4321");
+    frame(ComandosKit().resetFabrica + "f");
+    EXPECT_EQ(dev->image(), fabrica);
+}
+
+// The Téndro keeps its key in the device digit code: a written "0" is the digit "A", as a key
+// change stores it and a read gives it back.
+TEST_F(Line, TendroStoresAWrittenZeroOfItsKeyAsA) {
+    make();
+    frame(ComandosKit().escritura);
+    frame("00014301FF3010");
+    EXPECT_EQ(codec::Posiciones(dev->image(), 11, 14), "43A1");
+    EXPECT_EQ(codec::Posiciones(dev->image(), 7, 10), "0001");  // the modifier is no digit field
+}
+
+// The Omnivelda's "#23" puts each trunk digit in the low nibble of its own byte (map 30, 32,
+// 34), "*" and "#" in the device's code, and leaves the key at 35-38 alone.
+TEST_F(Line, OmniveldaTrunkDigitsLandOnTheirOwnNibbles) {
+    Options o;
+    o.model = "05";
+    make(o);
+    const std::string antes = dev->image();
+    frame("#23,1234,9,*,#");
+    EXPECT_EQ(codec::Posiciones(dev->image(), 29, 34), "090B0C");
+    EXPECT_EQ(codec::Posiciones(dev->image(), 35, 38), codec::Posiciones(antes, 35, 38));
+    EXPECT_EQ(codec::Posiciones(dev->image(), 1, 28), codec::Posiciones(antes, 1, 28));
+    EXPECT_TRUE(codec::SumasCorrectas(dev->image(), dev->model()));
 }
 
 TEST(Restrictor, RefusesUnknownModelsAndBadImages) {

@@ -41,10 +41,19 @@ enum class Fault {
 // "checksum", "short", "long", "silence", "noise" or "none".
 std::optional<Fault> faultFromName(std::string_view name);
 
+// The firmware version a simulated model starts with: one the installation kit has a
+// configuration record for (Sonobrisa 12, Quintavo 15, Selvarindo 72, the others 30).
+int DefaultVersion(std::string_view wireCode);
+
 struct Options {
     std::string model = "00";  // wire-form model code ("0:" for the Fenzo)
-    int version = 30;          // decimal firmware version
-    bool strict = false;       // refuse data parts that cannot belong to the model
+    // Decimal firmware version; -1 the model's own, one the kit has a configuration record
+    // for (DefaultVersion).
+    int version = -1;
+    // A data part of the wrong length or with a character its layout does not allow is
+    // refused in every mode, as a device refuses it; the flag is kept for the callers that ask
+    // for it and changes nothing more.
+    bool strict = false;
     Fault fault = Fault::None;
     int faultTimes = -1;       // answers spoilt by the fault; -1 every one
     uint32_t ackDelayMs = 3;      // how long an acknowledgement takes
