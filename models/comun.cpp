@@ -141,11 +141,21 @@ void MuestraCabeceraLectura(Programa& p, const char* panel, bool usuarioGardomel
     if (modificadorGardomelinta) w.ZylTexResMod->setText(std::string(codec::kTextoGardomelinta));
 }
 
+std::string ModeloLeido(Programa& p, const char* panel, std::size_t modelo) {
+    const std::string& entrada = modelo < p.ListaModelos.size() ? p.ListaModelos[modelo] : std::string();
+    if (p.modelos().porNombre(entrada)) return entrada;
+    // An installation whose list has no such entry (a kit of the Fenzo Kalmoro or the
+    // Selvarindo Voz alone leaves it empty): the model just read is still the one "&Default"
+    // must show, never an empty work area.
+    const ModeloEquipo* m = p.modelos().porPanel(panel);
+    return m ? m->nombre : entrada;
+}
+
 void CierraLectura(Programa& p, const char* panel, std::size_t modelo) {
     ZylForPri& w = p.pri();
     w.panel(panel)->setVisible(true);
     w.ZylTexEst->setText("Zylma");
-    p.EquipoActual = p.ListaModelos[modelo];
+    p.EquipoActual = ModeloLeido(p, panel, modelo);
     p.LecturaEnVivo = 1;
 }
 

@@ -119,6 +119,9 @@ void MuestraCabeceraLectura(app::Programa& p, const char* panel, bool usuarioGar
 // The end of a read: the panel shown again, the status text, the model the program now talks
 // to (its place in ListaModelos) and the next read a live one.
 void CierraLectura(app::Programa& p, const char* panel, std::size_t modelo);
+// The model the program talks to after a read: its entry in ListaModelos when that names a
+// model, otherwise the name of the unit whose panel was read.
+std::string ModeloLeido(app::Programa& p, const char* panel, std::size_t modelo);
 
 // The command string a unit built becomes `CadenaComando`; nothing built means nothing to send
 // (the previous string is not sent again).

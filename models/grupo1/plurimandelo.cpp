@@ -313,7 +313,7 @@ void LeeEquipoPlurimandelo(Programa& p) {
     w.ZylTexBan->setText(l.panel.banderas);
     w.panel(kPanel)->setVisible(true);
     w.ZylTexEst->setText("Zylma");
-    p.EquipoActual = p.ListaModelos[4];
+    p.EquipoActual = ModeloLeido(p, kPanel, 4);
     for (int i = 0; i < kPrefijos; ++i)
         control<forms::CheckBox>(w, "ZylChkPluResNum0XX", i)->setValue(l.panel.prefijos[static_cast<std::size_t>(i)] ? 1 : 0);
     for (int i = 0; i < kServicios; ++i)

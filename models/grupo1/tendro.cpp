@@ -121,12 +121,11 @@ bool PreparaEnvioTendro(Programa& p) {
     const std::string clave = w.ZylTexResCla->text();
     const std::string clase = claseInstalacion(w);
     // The key is the one field the builder judges: only a key the device takes is "Activado".
-    // A refused write keeps its image in the model's layout, the key fitted to four places.
+    // A refused write keeps its image in the model's layout, the key fitted to four places with
+    // the no-digit "F", as the other units record it: never a digit the user did not type.
     RegistraEscritura(p, ArmaImagen(p.CodigoModificador, clave, w.ZylTexBan->text(), w.ZylTexResFirm->text(), clase),
                       [&] {
-                          std::string ajustada = clave.substr(0, 4);
-                          ajustada.resize(4, '0');
-                          return armaImagen(p.CodigoModificador, ajustada, w.ZylTexBan->text(),
+                          return armaImagen(p.CodigoModificador, RellenaF(clave, 4), w.ZylTexBan->text(),
                                             w.ZylTexResFirm->text(), clase);
                       });
     return true;

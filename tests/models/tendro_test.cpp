@@ -244,7 +244,10 @@ TEST_F(Tendro, NothingElseGoesOutWhileAWriteIsPending) {
 }
 
 TEST_F(Tendro, RefusedKeySendsNothingAndStillRecordsTheWrite) {
-    for (const char* key : {"0123", "12", ""}) {
+    // The recorded image holds what the user typed and the no-digit "F" for the rest: never
+    // a digit nobody typed, which "&Ult.Envío" would show as the key.
+    const std::pair<const char*, const char*> casos[] = {{"0123", "0123"}, {"12", "12FF"}, {"", "FFFF"}};
+    for (auto [key, grabada] : casos) {
         SCOPED_TRACE(key);
         std::remove(records::pathUltEnvio(folder.path()).c_str());
         wire().clear();
@@ -259,6 +262,7 @@ TEST_F(Tendro, RefusedKeySendsNothingAndStillRecordsTheWrite) {
         EXPECT_EQ(wire(), "");
         const records::Record r = ultimoEnvio();
         EXPECT_EQ(r[5], "");
+        EXPECT_EQ(codec::Posiciones(r[1], 11, 14), grabada);
     }
     // The next command bar send is its own command, not the refused data part.
     p().ComandoColgado = "COLf";
