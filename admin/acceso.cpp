@@ -129,7 +129,9 @@ void VerificaLogin(Programa& p) {
     // Name the file only: what was typed or stored never goes into a message.
     if (!LeeRegistro(p, records::pathCredenciales(p.RutaAplicacion), records::RegistroCredenciales, r, "acceso",
                      ". El programa se cerrará.", vbCritical)) {
-        TerminaAcceso(p);
+        // A fault of the installation, as a software record that cannot be read: the program
+        // ends as a failure, not as a user who left.
+        TerminaAcceso(p, 1);
         return;
     }
     const std::string& nombreGuardado = r[0];

@@ -358,6 +358,18 @@ void GrabaConfiguracion(Programa& p) {
         return;
     }
 
+    // Both files are judged before either is written: a read-only equipment list must not leave
+    // a configuration saved that the list does not name.
+    for (const std::string& archivo : {ruta, rutaEquipos(p)}) {
+        if (const records::Status st = records::checkWritable(archivo); st != records::Status::Ok) {
+            p.RutaArchivo = archivo;
+            p.mensaje("No se puede grabar el archivo " + files::resolvePath(archivo) + " (" + records::describe(st) +
+                          "). No se ha grabado nada.",
+                      vbExclamation);
+            return;
+        }
+    }
+
     p.RutaArchivo = ruta;
     records::Status st;
     if (files::fileExists(ruta)) {

@@ -142,17 +142,21 @@ void CargaCPri(Programa& p) {
     w.BanderasSoftware.fill("0");
     const std::string ruta = rutaUsuarios(p);
     p.RutaArchivo = ruta;
-    if (!files::fileExists(ruta)) return;
-    const records::Status st = records::scanTable(ruta, records::RegistroUsuario, [&](int, const records::Record& r) {
-        if (!r[0].empty()) w.ZylComCPUsuarios->addItem(r[0]);
-        return true;
-    });
-    if (st != records::Status::Ok)
-        p.mensaje("No se puede leer el archivo de usuarios " + ruta + " (" + records::describe(st) +
-                      "). La lista de usuarios puede estar incompleta.",
-                  vbExclamation);
+    if (files::fileExists(ruta)) {
+        const records::Status st =
+            records::scanTable(ruta, records::RegistroUsuario, [&](int, const records::Record& r) {
+                if (!r[0].empty()) w.ZylComCPUsuarios->addItem(r[0]);
+                return true;
+            });
+        if (st != records::Status::Ok)
+            p.mensaje("No se puede leer el archivo de usuarios " + ruta + " (" + records::describe(st) +
+                          "). La lista de usuarios puede estar incompleta.",
+                      vbExclamation);
+    }
+    // The editor opens on what is stored, so a save writes back what it showed plus the edits;
+    // empty boxes saved over the record would take every model button away.
+    RecuperaSoftware(p);
 }
-
 void SigueBanderasSoftware(Programa& p) {
     ZylFrmCPri& w = p.ventana<ZylFrmCPri>();
     const std::string& t = w.ZylTexEBan->text();
@@ -160,10 +164,13 @@ void SigueBanderasSoftware(Programa& p) {
         w.ZylChkE[k]->setValue(k < t.size() && t[k] == '1' ? CheckBox::Checked : CheckBox::Unchecked);
 }
 
-void RecuperaSoftware(Programa& p) {
+bool RecuperaSoftware(Programa& p) {
     ZylFrmCPri& w = p.ventana<ZylFrmCPri>();
     records::Record r;
-    if (!app::LeeRegistro(p, rutaSoftware(p), records::RegistroSoftware, r, "software")) return;
+    if (!app::LeeRegistro(p, rutaSoftware(p), records::RegistroSoftware, r, "software",
+                          w.RegistroMostrado ? ". Se sigue mostrando el registro leído antes."
+                                             : ". No se podrá grabar hasta que se pueda leer (Recuperar)."))
+        return false;
     for (int i = 0; i < 20; ++i) w.ZylTexE[i]->setText(r[i]);
     w.ZylTexEBan->setText(r[20]);
     w.ZylTexE[20]->setText(r[23]);
@@ -172,19 +179,31 @@ void RecuperaSoftware(Programa& p) {
     long indice = -1;
     if (enteroEnRango(r[21], 0, w.ZylComCPUsuarios->listCount() - 1, indice))
         w.ZylComCPUsuarios->setListIndex(static_cast<int>(indice));
+    w.RegistroMostrado = true;
+    return true;
 }
 
 void GrabaSoftware(Programa& p) {
     ZylFrmCPri& w = p.ventana<ZylFrmCPri>();
-    // The main window counts retries in a 16-bit integer and waits at most 32 s for a reply:
-    // anything else would be stored and then refused at every start.
-    long n = 0;
-    if (!enteroEnRango(w.ZylTexE[20]->text(), 0, 32767, n)) {
-        p.mensaje("Reintentos debe ser un número entero de 0 a 32767. No se ha grabado nada.", vbExclamation);
+    const std::string ruta = rutaSoftware(p);
+    if (!w.RegistroMostrado) {
+        p.mensaje("No se pudo leer el archivo de software " + ruta +
+                      " al abrir esta ventana: grabar ahora dejaría vacíos los nombres de los equipos. "
+                      "Pulse Recuperar para leerlo. No se ha grabado nada.",
+                  vbExclamation);
         return;
     }
-    if (!enteroEnRango(w.ZylTexE[21]->text(), 0, 32, n)) {
-        p.mensaje("TimeOut debe ser un número entero de segundos de 0 a 32. No se ha grabado nada.", vbExclamation);
+    // The main window counts retries in a 16-bit integer and waits 1 to 32 s for a reply (a
+    // wait of 0 would never end): anything else would be stored and then refused at every
+    // start. Each box is judged on its own and named.
+    long n = 0;
+    std::string malos;
+    if (!enteroEnRango(w.ZylTexE[20]->text(), 0, 32767, n))
+        malos += "Reintentos debe ser un número entero de 0 a 32767. ";
+    if (!enteroEnRango(w.ZylTexE[21]->text(), 1, 32, n))
+        malos += "TimeOut debe ser un número entero de segundos de 1 a 32. ";
+    if (!malos.empty()) {
+        p.mensaje(malos + "No se ha grabado nada.", vbExclamation);
         return;
     }
 
@@ -193,7 +212,6 @@ void GrabaSoftware(Programa& p) {
     w.ZylTexEBan->setText(banderas);
 
     // The modifier code and the installation class are never shown: they go back as stored.
-    const std::string ruta = rutaSoftware(p);
     records::Record guardado;
     if (!app::LeeRegistro(p, ruta, records::RegistroSoftware, guardado, "software", ". No se ha grabado nada."))
         return;
@@ -233,40 +251,50 @@ void BuscaUsuario(Programa& p) {
     w.Resultado = 0;
     // No table yet: nobody is in it, and the save will create it.
     if (!files::fileExists(ruta)) return;
+    // Of several entries of one name the list shows the last: that is the one found, or an
+    // edit would go to an entry nobody sees.
+    int hallado = 0;
     const records::Status st = records::scanTable(ruta, records::RegistroUsuario, [&](int n, const records::Record& r) {
-        if (!r[0].empty() && r[0] == nombre) {
-            w.Resultado = 1;
-            w.RegistroUsuario = n;
-            return false;
-        }
+        if (!r[0].empty() && r[0] == nombre) hallado = n;
         return true;
     });
-    if (st != records::Status::Ok && w.Resultado != 1)
+    if (st != records::Status::Ok) {
+        // A table that cannot be read whole could hold a later entry of the name.
         p.mensaje("No se puede leer el archivo de usuarios " + ruta + " (" + records::describe(st) + ").",
                   vbExclamation);
+        return;
+    }
+    if (hallado > 0) {
+        w.Resultado = 1;
+        w.RegistroUsuario = hallado;
+    }
 }
 
 void GrabaUsuario(Programa& p) {
     ZylFrmCPri& w = p.ventana<ZylFrmCPri>();
-    // Only a new name needs its number, so one that cannot place an entry goes as 0 and is
-    // refused by the record layer for a new name only.
-    long numero = 0;
-    if (!enteroEnRango(w.ZylTexE[22]->text(), 1, records::kMaxRecordNumber, numero)) numero = 0;
     const std::string ruta = rutaUsuarios(p);
     p.RutaArchivo = ruta;
     const records::Record r{w.ZylComCPUsuarios->text(), w.ZylTexE[22]->text(), w.ZylTexE[24]->text(), app::FechaHoy()};
-    // The record layer finds the name again, so a name already in the table is replaced where
-    // it stands, and a new one never overwrites another user at its number.
-    const records::Status st = records::saveUser(ruta, r, static_cast<int>(numero));
-    if (st == records::Status::BadNumber) {
-        p.mensaje("El número de usuario debe ser un número entero de 1 a " + std::to_string(records::kMaxRecordNumber) +
-                      ". No se ha grabado nada.",
-                  vbExclamation);
-        return;
+    records::Status st;
+    std::string titular;
+    if (w.Resultado == 1) {
+        // The entry the search found is rewritten where it stands, its name too (a rename),
+        // whatever number is typed.
+        st = records::saveAt(ruta, records::RegistroUsuario, r, w.RegistroUsuario);
+    } else {
+        long numero = 0;
+        if (!enteroEnRango(w.ZylTexE[22]->text(), 1, records::kMaxRecordNumber, numero)) {
+            p.mensaje("El número de usuario debe ser un número entero de 1 a " +
+                          std::to_string(records::kMaxRecordNumber) + ". No se ha grabado nada.",
+                      vbExclamation);
+            return;
+        }
+        // Without a search the entry goes at the typed number, never over another user's.
+        st = records::saveUser(ruta, r, static_cast<int>(numero), nullptr, &titular);
     }
     if (st == records::Status::Taken) {
-        p.mensaje("El número de usuario " + w.ZylTexE[22]->text() +
-                      " ya pertenece a otro usuario. Elija otro número. No se ha grabado nada.",
+        p.mensaje("El número de usuario " + w.ZylTexE[22]->text() + " ya pertenece al usuario \"" + titular +
+                      "\". Elija otro número, o busque el usuario con Aplicar para cambiarlo. No se ha grabado nada.",
                   vbExclamation);
         return;
     }
@@ -281,6 +309,8 @@ void MuestraUsuario(Programa& p) {
     ZylFrmCPri& w = p.ventana<ZylFrmCPri>();
     const std::string ruta = rutaUsuarios(p);
     p.RutaArchivo = ruta;
+    // Another user chosen: a search made for the one before must not send the save over it.
+    w.Resultado = 0;
     if (!files::fileExists(ruta)) return;
     const std::string nombre = w.ZylComCPUsuarios->text();
     // Every entry of the name is read: of several, the last one is shown.

@@ -57,6 +57,33 @@ bool writeFully(int fd, const char* buf, size_t len, off_t at) {
     return true;
 }
 
+// A file that is there but may not be opened for writing is read-only to us.
+Status writeOpenError(int err, const std::string& real) {
+    struct stat st;
+    if ((err == EACCES || err == EPERM || err == EROFS) && ::stat(real.c_str(), &st) == 0)
+        return Status::ReadOnly;
+    return openError(err);
+}
+
+// The mode a replacement takes: the old file's, but credentials never readable by others.
+mode_t keptMode(const RecordKind& kind, mode_t old) {
+    mode_t m = old & 07777;
+    if (modeFor(kind) == 0600)
+        m &= ~static_cast<mode_t>(077);
+    return m;
+}
+
+// Rewrites an existing file in place, for when a replacement could not be given its owner.
+Status rewriteInPlace(const std::string& real, const std::string& bytes) {
+    const int fd = ::open(real.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return writeOpenError(errno, real);
+    bool ok = writeFully(fd, bytes.data(), bytes.size(), 0) &&
+              ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    return ok ? Status::Ok : Status::IoError;
+}
+
 bool validKind(const RecordKind& kind) { return kind.fields >= 0 && kind.length > 0; }
 
 std::string folderOf(const std::string& path) {
@@ -78,6 +105,7 @@ const char* describe(Status s) {
     case Status::BadNumber: return "número de registro no válido";
     case Status::Taken: return "el número ya pertenece a otro registro";
     case Status::Unmappable: return "un texto tiene caracteres que no se pueden guardar";
+    case Status::ReadOnly: return "el archivo es de solo lectura";
     }
     return "error desconocido";
 }
@@ -164,10 +192,12 @@ Status ArchivoRegistros::openWrite(const std::string& path, const RecordKind& ki
     if (!validKind(kind))
         return Status::IoError;
     const std::string real = resolvePath(path);
+    if (const Status s = checkWritable(real); s != Status::Ok)
+        return s;
     const mode_t mode = modeFor(kind);
     const int fd = ::open(real.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, mode);
     if (fd < 0)
-        return openError(errno);
+        return writeOpenError(errno, real);
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -245,6 +275,16 @@ Status ArchivoRegistros::close() {
     return st;
 }
 
+Status checkWritable(const std::string& path) {
+    const std::string real = resolvePath(path);
+    struct stat st;
+    if (::stat(real.c_str(), &st) != 0)
+        return Status::Ok;  // nothing there yet: the write itself reports a folder that is not
+    if (!S_ISREG(st.st_mode))
+        return Status::IoError;
+    return (st.st_mode & S_IWUSR) ? Status::Ok : Status::ReadOnly;
+}
+
 // ---- single-record files ----
 
 Status readSingle(const std::string& path, const RecordKind& kind, Record& r) {
@@ -271,14 +311,37 @@ Status rewriteWhole(const std::string& path, const RecordKind& kind, const Recor
     std::string bytes;
     if (const Status s = encodeRecord(kind, r, bytes); s != Status::Ok)
         return s;
-    const std::string real = resolvePath(path);
+    std::string real = resolvePath(path);
+    // A link stays a link: its target is the file replaced.
+    struct stat link;
+    if (::lstat(real.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* target = ::realpath(real.c_str(), nullptr)) {
+            real = target;
+            std::free(target);
+        }
+    }
+    if (const Status s = checkWritable(real); s != Status::Ok)
+        return s;
+    struct stat old;
+    const bool replaces = ::stat(real.c_str(), &old) == 0;
     const std::string folder = folderOf(real);
     std::string tmpl = real + ".tmp.XXXXXX";
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0)
         return openError(errno);
-    bool ok = ::fchmod(fd, modeFor(kind)) == 0 && writeFully(fd, bytes.data(), bytes.size(), 0) &&
-              ::fsync(fd) == 0;
+    // Owner first: a change of owner clears the set-id bits that the mode then puts back.
+    struct stat made;
+    bool ok = ::fstat(fd, &made) == 0;
+    if (ok && replaces && (made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        // Only the file's owner or the administrator could give it back its owner: the old
+        // file is written over where it stands instead.
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        return rewriteInPlace(real, bytes);
+    }
+    ok = ok && ::fchmod(fd, replaces ? keptMode(kind, old.st_mode) : modeFor(kind)) == 0 &&
+         writeFully(fd, bytes.data(), bytes.size(), 0) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (!ok || ::rename(tmpl.c_str(), real.c_str()) != 0) {
         ::unlink(tmpl.c_str());
@@ -348,7 +411,7 @@ Status lookUp(const std::string& path, const RecordKind& kind, const Record& r, 
     return Status::Ok;
 }
 
-Status saveAt(const std::string& path, const RecordKind& kind, const Record& r, int n, int* savedAt) {
+Status saveAtFor(const std::string& path, const RecordKind& kind, const Record& r, int n, int* savedAt) {
     ArchivoRegistros f;
     if (const Status s = f.openWrite(path, kind); s != Status::Ok)
         return s;
@@ -374,10 +437,17 @@ Status saveKeyed(const std::string& path, const RecordKind& kind, const Record& 
         return s;
     // Appending goes right after the last record in the file: never a gap before the new entry.
     const int n = found > 0 ? found : count + 1;
-    return saveAt(path, kind, r, n, savedAt);
+    return saveAtFor(path, kind, r, n, savedAt);
 }
 
 }  // namespace
+
+Status saveAt(const std::string& path, const RecordKind& kind, const Record& r, int n) {
+    std::string bytes;
+    if (const Status s = encodeRecord(kind, r, bytes); s != Status::Ok)
+        return s;
+    return saveAtFor(path, kind, r, n, nullptr);
+}
 
 Status saveByName(const std::string& path, const RecordKind& kind, const Record& r, int* savedAt) {
     // Readers of a named table take the last entry of a name: a save goes there, or it would
@@ -389,32 +459,35 @@ Status saveEquipo(const std::string& path, const Record& r, int* savedAt) {
     return saveKeyed(path, RegistroEquipo, r, 2, savedAt);
 }
 
-Status saveUser(const std::string& path, const Record& r, int userNumber, int* savedAt) {
+Status saveUser(const std::string& path, const Record& r, int userNumber, int* savedAt, std::string* holder) {
     if (savedAt)
         *savedAt = 0;
+    if (holder)
+        holder->clear();
     std::string bytes;
     if (const Status s = encodeRecord(RegistroUsuario, r, bytes); s != Status::Ok)
         return s;
-    int found, count;
-    bool missing;
-    if (const Status s = lookUp(path, RegistroUsuario, r, 1, found, count, missing); s != Status::Ok)
-        return s;
-    if (found > 0)
-        return saveAt(path, RegistroUsuario, r, found, savedAt);
     if (userNumber < 1 || userNumber > kMaxRecordNumber)
         return Status::BadNumber;
-    // A new user must not overwrite another user who already holds that number.
-    if (!missing) {
-        ArchivoRegistros f;
+    // The entry at that number may be this user's own (saved again) or nobody's; another
+    // user's entry is never overwritten by a number typed without a search.
+    ArchivoRegistros f;
+    const Status open = f.openRead(path, RegistroUsuario);
+    if (open != Status::Ok && open != Status::Missing)
+        return open;
+    if (open == Status::Ok) {
         Record there;
-        if (const Status s = f.openRead(path, RegistroUsuario); s != Status::Ok)
-            return s;
         if (const Status s = f.read(userNumber, there); s != Status::Ok)
             return s;
-        if (!there.empty() && !there[0].empty())
+        const std::string name = r.empty() ? std::string() : r[0];
+        if (!there.empty() && !there[0].empty() && there[0] != name) {
+            if (holder)
+                *holder = there[0];
             return Status::Taken;
+        }
     }
-    return saveAt(path, RegistroUsuario, r, userNumber, savedAt);
+    f.close();
+    return saveAtFor(path, RegistroUsuario, r, userNumber, savedAt);
 }
 
 }  // namespace zylma::records

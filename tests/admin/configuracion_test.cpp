@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace zylma;
 using admin::ZylFrmConf;
@@ -131,6 +132,49 @@ TEST(ConfigEditor, ARecordIsShownAndSavedBackFieldForField) {
     // The date box keeps what the record said when it was read.
     EXPECT_EQ(e.w().ZylTexFec->text(), "01/02/2026");
     EXPECT_EQ(e.equipos(), (std::vector<records::Record>{{"Tendro", "ID7"}}));
+}
+
+// A read-only configuration record or equipment list: the save names the file, writes neither
+// and asks nothing; a writable one keeps the mode it had.
+TEST(ConfigEditor, AReadOnlyFileIsRefusedNamingItAndAWritableOneKeepsItsMode) {
+    struct Caso {
+        const char* que;
+        mode_t conf;
+        mode_t lista;
+        bool graba;
+    } casos[] = {
+        {"read-only record", 0444, 0644, false},
+        {"read-only equipment list", 0600, 0440, false},
+        {"both writable, with modes of their own", 0600, 0640, true},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.que);
+        Editor e(Equipos{{"Tendro", "ID7"}});
+        e.folder.writeConfig("Tendro", "30", registroTendro());
+        ASSERT_EQ(::chmod(e.conf("Tendro", "30").c_str(), c.conf), 0);
+        ASSERT_EQ(::chmod(e.lista().c_str(), c.lista), 0);
+        const auto antes = zt::snapshot(e.folder.path());
+        e.elige("Tendro");
+        e.w().ZylTexPar[0]->userEdit("Tarifa");
+        e.w().ZylTexIde->userEdit("ID8");
+        e.host().answers = {forms::vbOK};
+        e.w().ZylCmdGra->userClick();
+        struct stat a {}, b {};
+        ASSERT_EQ(::stat(e.conf("Tendro", "30").c_str(), &a), 0);
+        ASSERT_EQ(::stat(e.lista().c_str(), &b), 0);
+        EXPECT_EQ(a.st_mode & 07777, c.conf);
+        EXPECT_EQ(b.st_mode & 07777, c.lista);
+        if (c.graba) {
+            EXPECT_EQ(e.leeConf("Tendro", "30")[0], "Tarifa");
+            EXPECT_EQ(e.equipos().size(), 2u);
+            continue;
+        }
+        ASSERT_EQ(e.host().messages.size(), 1u);
+        const std::string archivo = c.conf == 0444 ? e.conf("Tendro", "30") : e.lista();
+        EXPECT_NE(e.host().lastMessage().find(archivo), std::string::npos) << e.host().lastMessage();
+        EXPECT_NE(e.host().lastMessage().find("solo lectura"), std::string::npos);
+        EXPECT_EQ(zt::snapshot(e.folder.path()), antes);
+    }
 }
 
 TEST(ConfigEditor, FlagFieldsOfAnyLengthTickOnlyTheirOnes) {

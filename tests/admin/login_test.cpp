@@ -104,6 +104,9 @@ TEST(Login, EveryRoad) {
             EXPECT_TRUE(host.quitting());
             EXPECT_TRUE(a.visibles().empty());
             EXPECT_FALSE(a.p().priExiste());
+            // A login refused is an ordinary end; a credentials file that cannot be read is a
+            // fault of the installation and ends as a failure, as the software record's does.
+            EXPECT_EQ(host.exitCode(), c.camino == Camino::FinSilencioso ? 0 : 1);
             if (c.camino == Camino::FinSilencioso) {
                 EXPECT_TRUE(host.messages.empty());
             } else {

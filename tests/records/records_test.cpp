@@ -242,19 +242,27 @@ TEST_F(RecordsTest, UserNumberFivePlacesTheUserAtByte4000AndTheListSkipsTheGap) 
     EXPECT_EQ(names("Usuarios.WCon", RegistroUsuario, &last), (std::vector<std::string>{"ana"}));
     EXPECT_EQ(last, 6);
 
-    // A user found by name is rewritten where it is, whatever number is typed now.
-    ASSERT_EQ(saveUser(path, {"ana", "7", "", ""}, 7, &savedAt), Status::Ok);
+    // The same user at its own number is saved again there; another number is another entry.
+    ASSERT_EQ(saveUser(path, {"ana", "5", "otra", ""}, 5, &savedAt), Status::Ok);
     EXPECT_EQ(savedAt, 5);
     ASSERT_EQ(saveUser(path, {"luis", "2", "", ""}, 2, &savedAt), Status::Ok);
     EXPECT_EQ(savedAt, 2);
     EXPECT_EQ(names("Usuarios.WCon", RegistroUsuario), (std::vector<std::string>{"luis", "ana"}));
 
-    // Numbers that would overwrite another user or make an absurd file are refused.
-    EXPECT_EQ(saveUser(path, {"eva", "5", "", ""}, 5), Status::Taken);
+    // Numbers that would overwrite another user or make an absurd file are refused; the
+    // refusal names who holds the number.
+    std::string holder;
+    EXPECT_EQ(saveUser(path, {"eva", "5", "", ""}, 5, nullptr, &holder), Status::Taken);
+    EXPECT_EQ(holder, "ana");
     EXPECT_EQ(saveUser(path, {"eva", "0", "", ""}, 0), Status::BadNumber);
     EXPECT_EQ(saveUser(path, {"eva", "", "", ""}, kMaxRecordNumber + 1), Status::BadNumber);
     EXPECT_EQ(fs::file_size(path), 5000u);
     EXPECT_EQ(names("Usuarios.WCon", RegistroUsuario), (std::vector<std::string>{"luis", "ana"}));
+
+    // A found entry is rewritten where it stands, renamed too.
+    ASSERT_EQ(saveAt(path, RegistroUsuario, {"ana maria", "9", "", ""}, 5), Status::Ok);
+    EXPECT_EQ(names("Usuarios.WCon", RegistroUsuario), (std::vector<std::string>{"luis", "ana maria"}));
+    EXPECT_EQ(saveAt(path, RegistroUsuario, {"x", "", "", ""}, 0), Status::BadNumber);
 }
 
 TEST_F(RecordsTest, EquipmentPairIsRewrittenWhenListedAndAppendedWithoutGapWhenNot) {
@@ -314,6 +322,135 @@ TEST_F(RecordsTest, RewriteWholeReplacesTheFileAndAFailedWriteLosesNothing) {
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir))
         ++entries;
     EXPECT_EQ(entries, 1);
+}
+
+// Every kind of save on a file someone set up by hand: its mode and owner stay, and a file
+// without its owner's write bit is left alone, even by a program running as the administrator.
+TEST_F(RecordsTest, SavesKeepTheFilesModeAndOwnerAndRefuseAReadOnlyFile) {
+    struct Save {
+        const char* que;
+        const char* file;
+        const RecordKind* kind;
+        Status (*save)(const std::string& path);
+    } saves[] = {
+        {"whole rewrite", "Software.WCon", &RegistroSoftware,
+         [](const std::string& p) { return rewriteWhole(p, RegistroSoftware, {"Zylma"}); }},
+        {"whole rewrite of the credentials", "qaltro6.dll", &RegistroCredenciales,
+         [](const std::string& p) { return rewriteWhole(p, RegistroCredenciales, {"tecnico", "x"}); }},
+        {"single record in place", "Software.WCon", &RegistroSoftware,
+         [](const std::string& p) { return writeSingle(p, RegistroSoftware, {"Zylma"}); }},
+        {"table entry at a number", "Usuarios.WCon", &RegistroUsuario,
+         [](const std::string& p) { return saveAt(p, RegistroUsuario, {"ana", "2", "", ""}, 2); }},
+        {"user at a typed number", "Usuarios.WCon", &RegistroUsuario,
+         [](const std::string& p) { return saveUser(p, {"ana", "2", "", ""}, 2); }},
+        {"command by name", "Comandos.WCon", &RegistroComando,
+         [](const std::string& p) { return saveByName(p, RegistroComando, {"Lectura", "L", ""}); }},
+        {"equipment pair", "Equipo.WGe", &RegistroEquipo,
+         [](const std::string& p) { return saveEquipo(p, {"Fenzo", "0A"}); }},
+    };
+    struct Modo {
+        mode_t antes;
+        mode_t despues;      // for every file but the credentials
+        mode_t credenciales; // never readable by others
+        bool graba;
+    } modos[] = {
+        {0600, 0600, 0600, true}, {0640, 0640, 0600, true}, {0664, 0664, 0600, true},
+        {0644, 0644, 0600, true}, {0200, 0200, 0200, true},
+        // No write bit for the owner: refused, whatever the group and others may do.
+        {0444, 0444, 0444, false}, {0400, 0400, 0400, false}, {0466, 0466, 0466, false},
+    };
+    const bool root = ::geteuid() == 0;
+    for (const Save& s : saves) {
+        for (const Modo& m : modos) {
+            SCOPED_TRACE(std::string(s.que) + " on mode " + std::to_string(m.antes));
+            std::string bytes;
+            ASSERT_EQ(encodeRecord(*s.kind, {"viejo"}, bytes), Status::Ok);
+            put(s.file, bytes);
+            const std::string path = at(s.file);
+            if (root) {
+                ASSERT_EQ(::chown(path.c_str(), 4321, 8765), 0);
+            }
+            ASSERT_EQ(::chmod(path.c_str(), m.antes), 0);
+
+            const Status st = s.save(path);
+            struct stat after {};
+            ASSERT_EQ(::stat(path.c_str(), &after), 0);
+            const mode_t esperado = s.kind == &RegistroCredenciales ? m.credenciales : m.despues;
+            EXPECT_EQ(after.st_mode & 07777, esperado);
+            if (root) {
+                EXPECT_EQ(after.st_uid, 4321u);
+                EXPECT_EQ(after.st_gid, 8765u);
+            }
+            if (m.graba) {
+                EXPECT_EQ(st, Status::Ok);
+                EXPECT_NE(get(s.file), bytes);
+            } else {
+                EXPECT_EQ(st, Status::ReadOnly);
+                EXPECT_EQ(get(s.file), bytes);
+            }
+            // Nothing but the file itself is left in the folder.
+            EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+            fs::remove(path);
+        }
+    }
+    EXPECT_STREQ(describe(Status::ReadOnly), "el archivo es de solo lectura");
+}
+
+// A program that is neither the file's owner nor the administrator cannot give a replacement
+// the old owner: the file is written where it stands, so it keeps owner and mode; one it may not
+// write at all is read-only to it.
+TEST_F(RecordsTest, AWholeRewriteOfAnotherUsersFileKeepsItsOwner) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs the administrator to hand the file to another user";
+    ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+    struct Caso {
+        mode_t modo;
+        Status esperado;
+    } casos[] = {{0666, Status::Ok}, {0644, Status::ReadOnly}};
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.modo);
+        put("Software.WCon", std::string(3000, 'v'));
+        const std::string path = at("Software.WCon");
+        ASSERT_EQ(::chown(path.c_str(), 0, 0), 0);
+        ASSERT_EQ(::chmod(path.c_str(), c.modo), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                _exit(2);
+            _exit(rewriteWhole(path, RegistroSoftware, {"nuevo"}) == c.esperado ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        struct stat after {};
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_uid, 0u);
+        EXPECT_EQ(after.st_mode & 07777, c.modo);
+        Record r;
+        if (c.esperado == Status::Ok) {
+            EXPECT_EQ(fs::file_size(path), 1000u);
+            ASSERT_EQ(readSingle(path, RegistroSoftware, r), Status::Ok);
+            EXPECT_EQ(r[0], "nuevo");
+        } else {
+            EXPECT_EQ(get("Software.WCon"), std::string(3000, 'v'));
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    }
+}
+
+// A link to the record is followed: the file it names is replaced and the link stays.
+TEST_F(RecordsTest, AWholeRewriteThroughALinkReplacesItsTarget) {
+    fs::create_directory(at("real"));
+    put("real/Software.WCon", "");
+    ASSERT_EQ(::chmod(at("real/Software.WCon").c_str(), 0600), 0);
+    fs::create_symlink(at("real/Software.WCon"), at("Software.WCon"));
+    ASSERT_EQ(rewriteWhole(at("Software.WCon"), RegistroSoftware, {"nuevo"}), Status::Ok);
+    EXPECT_TRUE(fs::is_symlink(at("Software.WCon")));
+    Record r;
+    ASSERT_EQ(readSingle(at("real/Software.WCon"), RegistroSoftware, r), Status::Ok);
+    EXPECT_EQ(r[0], "nuevo");
+    EXPECT_EQ(fs::status(at("real/Software.WCon")).permissions() & fs::perms::all, fs::perms(0600));
 }
 
 TEST_F(RecordsTest, CredentialsAreReadableByTheOwnerOnly) {

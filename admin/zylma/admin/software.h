@@ -41,6 +41,9 @@ public:
     int Resultado = 0;
     // The record number where the last successful search found the name.
     int RegistroUsuario = 0;
+    // The boxes show the stored record (the load or "&Recuperar" read it): only then may a save
+    // write them back, or a record that could not be read would be replaced by empty names.
+    bool RegistroMostrado = false;
 
 private:
     void construye();
@@ -49,9 +52,9 @@ private:
 };
 
 // Events of the window, in the system's names.
-void CargaCPri(app::Programa& p);            // load: flags to 0, user list filled
+void CargaCPri(app::Programa& p);            // load: flags to 0, user list filled, record shown
 void SigueBanderasSoftware(app::Programa& p); // change of ZylTexEBan: boxes follow the text
-void RecuperaSoftware(app::Programa& p);     // "&Recuperar"
+bool RecuperaSoftware(app::Programa& p);     // "&Recuperar"; false when the record cannot be read
 void GrabaSoftware(app::Programa& p);        // "&Grabar"
 void BuscaUsuario(app::Programa& p);         // "&Aplicar"
 void GrabaUsuario(app::Programa& p);         // "Gra&bar"

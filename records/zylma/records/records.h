@@ -24,6 +24,7 @@ enum class Status {
     BadNumber, // a record number below 1 or beyond the largest a table may hold: nothing written
     Taken,     // saveUser: the user number's record holds another user: nothing written
     Unmappable,  // a text holds a character Windows-1252 has not: nothing written
+    ReadOnly,  // the file's mode gives its owner no write permission: nothing written
 };
 
 // Message-ready description, e.g. for "No se pudo leer el archivo ...".
@@ -86,11 +87,18 @@ private:
     std::string path_;
 };
 
+// Ok when `path` may be written: it does not exist yet, or it is a file whose mode lets its
+// owner write. ReadOnly when the owner has no write bit: someone made the file read-only on
+// purpose, and no save replaces it, not even one running with the rights to.
+Status checkWritable(const std::string& path);
+
 // Record 1 of a single-record file.
 Status readSingle(const std::string& path, const RecordKind& kind, Record& r);
 Status writeSingle(const std::string& path, const RecordKind& kind, const Record& r);
 // Replaces the whole file by one holding only record 1, through a temporary file renamed into
-// place: a failed write leaves the old file as it was.
+// place: a failed write leaves the old file as it was. The new file keeps the mode and owner of
+// the one it replaces (the credentials never more open than their owner); a file nobody may make
+// ours is rewritten in place instead, so its owner stays.
 Status rewriteWhole(const std::string& path, const RecordKind& kind, const Record& r);
 
 // Table scan: reads records 1, 2, 3 ... and calls `visit(n, record)` for each, including the
@@ -104,14 +112,21 @@ Status scanTable(const std::string& path, const RecordKind& kind,
 // and a typed user number of a billion must not make a file of a terabyte.
 inline constexpr int kMaxRecordNumber = 32767;
 
+// Every write below keeps the file's mode and owner and refuses a read-only file (ReadOnly).
+
+// Writes record n of a table (1..kMaxRecordNumber, else BadNumber), keeping the others.
+Status saveAt(const std::string& path, const RecordKind& kind, const Record& r, int n);
+
 // Keyed saves into tables. Each does its own look-up first; entries with an empty key are not
 // entries (lists skip them) and never match. A damaged table is reported and left alone.
 // Command table: key field 0; found: rewrite the last record of that name (the one its readers
 // take); else append after the last record.
 Status saveByName(const std::string& path, const RecordKind& kind, const Record& r, int* savedAt = nullptr);
-// User table: key field 0; found: rewrite it; else write it as record `userNumber`
-// (BadNumber outside 1..kMaxRecordNumber; Taken when that record holds another user's name).
-Status saveUser(const std::string& path, const Record& r, int userNumber, int* savedAt = nullptr);
+// User table: writes the entry as record `userNumber` (BadNumber outside 1..kMaxRecordNumber),
+// unless that record holds another user's name: Taken, and `holder` gets that name. The entry
+// found by a search is rewritten with saveAt instead, whatever its name has become.
+Status saveUser(const std::string& path, const Record& r, int userNumber, int* savedAt = nullptr,
+                std::string* holder = nullptr);
 // Equipment list: key fields 0 and 1; found: rewrite in place; else append after the last.
 Status saveEquipo(const std::string& path, const Record& r, int* savedAt = nullptr);
 
