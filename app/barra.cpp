@@ -4,6 +4,7 @@
 #include "zylma/app/lectura.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
+#include "zylma/app/rechazos.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/files/files.h"
 #include "zylma/records/records.h"
@@ -45,28 +46,31 @@ bool EscrituraOcupada(Programa& p) {
     return true;
 }
 
-bool PreparaEscritura(Programa& p) {
-    ZylForPri& w = p.pri();
-    w.ZylTexBan->setText(BanderasComoTexto(p));
-    w.ZylTexEst->setText("Escribiendo");
-    LimpiaMonitor(p);
-    p.IndiceEnvio = 1;
-    bool construida = false;
+namespace {
+
+// The image of the current model built from the panel, without recording it. False when there
+// is none: no image builder, or a modifier code that no image can carry (`avisa`: say so; only
+// a write says it, a remote command does not carry the modifier). For a model programmed by
+// remote commands only, a command still builds the image its variant would have (`comando`).
+bool armaImagen(Programa& p, bool avisa, bool comando) {
+    p.CamposCaptura.clear();
     // The modifier code fills two bytes of every image and opens most data parts: any other
     // length or a character that is no hex digit would move every later byte on the device.
     if (!ModificadorValido(p.CodigoModificador)) {
-        p.mensaje("El código modificador del registro de software (\"" + p.CodigoModificador +
-                      "\") no es de 4 dígitos hexadecimales: no se prepara ninguna imagen para el equipo.",
-                  forms::vbExclamation);
-    } else if (const ModeloEquipo* m = modeloActual(p); m && m->preparaEnvio) {
-        construida = m->preparaEnvio(p);
-    }
-    if (!construida) {
-        // Nothing of an earlier model or write may go out in this one's place.
-        p.ImagenEnvio.clear();
+        if (avisa)
+            p.mensaje("El código modificador del registro de software (\"" + p.CodigoModificador +
+                          "\") no es de 4 dígitos hexadecimales: no se prepara ninguna imagen para el equipo.",
+                      forms::vbExclamation);
         return false;
     }
-    // The last transmission is replaced whole, through a temporary file.
+    const ModeloEquipo* m = modeloActual(p);
+    if (m && m->preparaEnvio) return m->preparaEnvio(p);
+    if (comando && m && m->preparaTrama) return m->preparaTrama(p);
+    return false;
+}
+
+// The last transmission is replaced whole, through a temporary file.
+void registraUltimoEnvio(Programa& p) {
     p.RutaArchivo = records::pathUltEnvio(p.RutaAplicacion);
     records::Record r{p.CodigoEquipo,  p.TramaEnvio,  FechaHoy(), p.MascaraEnvio, p.TramaRecibida,
                       p.ImagenEnvio, std::to_string(p.ImagenEnvio.size())};
@@ -74,6 +78,52 @@ bool PreparaEscritura(Programa& p) {
     if (st != records::Status::Ok)
         p.mensaje("No se pudo guardar el último envío en " + p.RutaArchivo + " (" + records::describe(st) + ").",
                   forms::vbExclamation);
+}
+
+// Everything the building of a remote command may change, so that a refused one leaves the
+// program as it found it: the status line, the pending command string (a command already
+// waiting for its timer must still go out as it was), the images, the index and the key state.
+struct EstadoComando {
+    std::string estado, cadena, imagen, trama, mascara, indice, captura, monitor2;
+    explicit EstadoComando(Programa& p)
+        : estado(p.pri().ZylTexEst->text()), cadena(p.CadenaComando), imagen(p.ImagenEnvio), trama(p.TramaEnvio),
+          mascara(p.MascaraEnvio), indice(p.IndiceComando), captura(p.EstadoCaptura),
+          monitor2(p.monitor().ZylTexMon[2]->text()) {}
+    void repone(Programa& p) const {
+        p.pri().ZylTexEst->setText(estado);
+        p.CadenaComando = cadena;
+        p.ImagenEnvio = imagen;
+        p.TramaEnvio = trama;
+        p.MascaraEnvio = mascara;
+        p.IndiceComando = indice;
+        p.EstadoCaptura = captura;
+        p.monitor().ZylTexMon[2]->setText(monitor2);
+    }
+};
+
+// The command the current model builds from the panel, or why it builds none.
+bool armaComando(Programa& p, const ModeloEquipo& m) {
+    p.CadenaComando.clear();
+    p.RechazoComando.clear();
+    p.ImagenEnvio.clear();
+    armaImagen(p, false, true);
+    return m.armaComando(p) && !p.CadenaComando.empty();
+}
+
+}  // namespace
+
+bool PreparaEscritura(Programa& p) {
+    ZylForPri& w = p.pri();
+    w.ZylTexBan->setText(BanderasComoTexto(p));
+    w.ZylTexEst->setText("Escribiendo");
+    LimpiaMonitor(p);
+    p.IndiceEnvio = 1;
+    if (!armaImagen(p, true, false)) {
+        // Nothing of an earlier model or write may go out in this one's place.
+        p.ImagenEnvio.clear();
+        return false;
+    }
+    registraUltimoEnvio(p);
     return true;
 }
 
@@ -81,19 +131,43 @@ bool IniciaEnvio(Programa& p) {
     ZylForPri& w = p.pri();
     // A remote command must not go out between a write's two frames.
     if (EscrituraOcupada(p)) return false;
-    bool construido = true;
     if (p.EnvioConEscritura) {
-        // A refused or unhandled command must not let the previous one go out again.
-        p.CadenaComando.clear();
-        PreparaEscritura(p);
         const ModeloEquipo* m = modeloActual(p);
-        construido = m && m->armaComando && m->armaComando(p) && !p.CadenaComando.empty();
+        if (!m || !m->armaComando) {
+            RehusaEnvio(p, MotivoSinEquipo());
+            return false;
+        }
+        // The command is judged first, on the panel as it stands; a refused one changes nothing
+        // (status, last transmission, pending string) and says why.
+        const EstadoComando antes(p);
+        w.ZylTexBan->setText(BanderasComoTexto(p));
+        const bool construido = armaComando(p, *m);
+        const std::string porque = p.RechazoComando;
+        antes.repone(p);
+        if (!construido) {
+            RehusaEnvio(p, !porque.empty() ? porque : MotivoSinComando(p.CampoComando));
+            return false;
+        }
+        // Then built for real, in the order a send has: the image rebuilt and recorded (when the
+        // model has one), then the command.
+        w.ZylTexEst->setText("Escribiendo");
+        LimpiaMonitor(p);
+        p.IndiceEnvio = 1;
+        const bool conImagen = armaImagen(p, false, true);
+        if (conImagen) registraUltimoEnvio(p);
+        else p.ImagenEnvio.clear();
+        p.CadenaComando.clear();
+        m->armaComando(p);
+    } else if (p.CadenaComando.empty()) {
+        // The command table has no such entry: there is nothing to send.
+        RehusaEnvio(p, "No se envió el comando: la tabla de comandos no tiene ese comando.");
+        return false;
     }
-    if (construido) iniciaTimerPID(p);
+    iniciaTimerPID(p);
     p.NumeroComando = "0";
     p.ValorComando = "0";
     w.ZylTexEst->setText("Zylma");
-    return construido;
+    return true;
 }
 
 void Colgar(Programa& p) { comandoConClave(p, p.ComandoColgado); }
@@ -122,9 +196,11 @@ void Enviar(Programa& p) {
     ZylForPri& w = p.pri();
     p.EnviaImagen = "1";
     p.IndiceEnvio = 1;
+    // A write that does not go out leaves the status line as it was: nothing was sent.
+    const std::string estado = w.ZylTexEst->text();
     if (!PreparaEscritura(p)) {
         p.EnviaImagen = "0";
-        w.ZylTexEst->setText("Zylma");
+        w.ZylTexEst->setText(estado);
         if (ModificadorValido(p.CodigoModificador))
             p.mensaje("No hay imagen que enviar: elija el equipo o léalo primero.", forms::vbExclamation);
         return;
@@ -140,10 +216,10 @@ void Enviar(Programa& p) {
         w.TimerEC->setTimerEnabled(true);
         iniciaTimerPID(p);
     } else {
-        p.mensaje("Error en Captura");
+        ErrorEnCaptura(p, p.CamposCaptura);
         p.EstadoCaptura = "Activado";
         p.EnviaImagen = "0";
-        w.ZylTexEst->setText("Zylma");
+        w.ZylTexEst->setText(estado);
     }
 }
 

@@ -59,11 +59,11 @@ void ZylForCamCla::envia() {
     ZylForPri& w = p_.pri();
     p_.ClaveAnterior = w.ZylTexResCla->text();
     w.ZylTexResCla->setText(nueva);
+    p_.CampoComando = "Clave";
     if (!IniciaEnvio(p_)) {
-        // The device would not take it: the panel keeps the key the device has, and the
+        // Not sent (IniciaEnvio has said why): the panel keeps the key the device has, and the
         // window stays for another try.
         w.ZylTexResCla->setText(p_.ClaveAnterior);
-        p_.mensaje("La clave no es válida para este equipo: no se envió nada.", vbOKOnly, kTituloClave);
         return;
     }
     if (p_.CodigoEquipo == "08") {

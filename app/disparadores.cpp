@@ -4,6 +4,8 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 
+#include <cstdlib>
+
 namespace zylma::app {
 
 using namespace zylma::forms;
@@ -30,6 +32,40 @@ std::string valorDe(const Control& c) {
     return c.caption();
 }
 
+// The frame a control sits in, when it has a caption of its own.
+std::string marcoDe(const Control& c) {
+    const Control* f = c.container();
+    return f && !f->caption().empty() ? f->caption() : std::string();
+}
+
+// The label beside a text box: in the same frame, on the same row, the nearest one to its left.
+const Control* etiquetaDe(const ZylForPri& w, const Control& c) {
+    const Control* mejor = nullptr;
+    for (const Control* o : w.controls()) {
+        if (o->kind() != Kind::Label || o->container() != c.container() || o->caption().empty()) continue;
+        if (o->left() >= c.left() || std::abs(o->top() - c.top()) > 150) continue;
+        if (!mejor || o->left() > mejor->left()) mejor = o;
+    }
+    return mejor;
+}
+
+}  // namespace
+
+std::string NombreCampo(const ZylForPri& w, const Control& c) {
+    std::string propio;
+    if (c.kind() == Kind::CheckBox || c.kind() == Kind::Label) return c.caption();
+    if (c.kind() == Kind::Button) propio = c.caption();
+    else if (const Control* e = etiquetaDe(w, c)) propio = e->caption();
+    const std::string marco = marcoDe(c);
+    if (marco.empty()) return propio;
+    if (propio.empty()) return marco;
+    // Several frames hold fields of one caption ("Número de llamadas permitidas"), and an
+    // array's labels are only its element numbers: the frame tells them apart.
+    return marco + " " + propio;
+}
+
+namespace {
+
 // After the pop-up: the Selvarindo builds its image for the row's setting.
 void preparaSelvarindo(Programa& p, const Disparador& d) {
     if (d.parametroSelvarindo.empty()) return;
@@ -44,6 +80,7 @@ void Dispara(Programa& p, const Disparador& d) {
     Control* c = w.find(d.control, d.indice);
     if (!c) return;
     p.NumeroComando = d.numero;
+    p.CampoComando = NombreCampo(w, *c);
     if (d.pasaIndice) p.IndiceComando = std::to_string(d.indice + d.desplazamientoIndice);
     switch (d.valor) {
     case ValorDe::Nada: break;

@@ -3,6 +3,7 @@
 #include "zylma/app/enlace.h"
 #include "zylma/app/lectura.h"
 #include "zylma/app/monitor.h"
+#include "zylma/app/rechazos.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/files/files.h"
@@ -157,6 +158,23 @@ void CierraLectura(Programa& p, const char* panel, std::size_t modelo) {
     w.ZylTexEst->setText("Zylma");
     p.EquipoActual = ModeloLeido(p, panel, modelo);
     p.LecturaEnVivo = 1;
+}
+
+bool Rehusa(Programa& p, Falta f) {
+    const std::string& campo = p.CampoComando;
+    switch (f) {
+    case Falta::Ninguna:
+    case Falta::SinComando: p.RechazoComando = MotivoSinComando(campo); break;
+    case Falta::Clave: p.RechazoComando = MotivoClave(p.pri().ZylTexResCla->text()); break;
+    case Falta::ClaveNueva: p.RechazoComando = MotivoClaveNueva(p.pri().ZylTexResCla->text()); break;
+    case Falta::ClaveActual: p.RechazoComando = MotivoClaveActual(p.ClaveAnterior); break;
+    case Falta::Valor: p.RechazoComando = MotivoCampo(campo); break;
+    case Falta::Vacio: p.RechazoComando = MotivoCampo(campo, "está vacío"); break;
+    case Falta::Gris:
+        p.RechazoComando = MotivoCampo(campo, "la casilla está en gris: ni marcada ni sin marcar");
+        break;
+    }
+    return false;
 }
 
 bool TomaCadena(Programa& p, const std::optional<std::string>& cadena) {

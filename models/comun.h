@@ -19,6 +19,21 @@
 
 namespace zylma::models {
 
+// Why a command builder built nothing. The pure builders say which check failed; the
+// procedure turns it into the refusal's sentence, naming the field the trigger recorded.
+enum class Falta {
+    Ninguna,
+    Clave,        // the device key in the key box is not one the device takes
+    ClaveNueva,   // a key change's new key (in the key box by then)
+    ClaveActual,  // a key change's old key (`ClaveAnterior`)
+    Valor,        // the carried value cannot stand in its place on the device
+    Vacio,        // the carried value is empty where the device needs one
+    Gris,         // a greyed box is neither on nor off
+    SinComando,   // the model has no command for that number or element
+};
+inline void Marca(Falta* f, Falta que) {
+    if (f) *f = que;
+}
 // ---------------------------------------------------------------- controls
 
 template <class T>
@@ -54,6 +69,8 @@ std::string RellenaF(std::string_view texto, std::size_t n);
 // The last element of a box's command: ticked "9", clear "0"; a greyed box has no option the
 // device takes.
 std::optional<std::string> OpcionCasilla(std::string_view valor);
+// Why a box's state gives no option: greyed ("2"), or not a state at all.
+inline Falta FaltaCasilla(std::string_view valor) { return valor == "2" ? Falta::Gris : Falta::Valor; }
 
 // Data characters of a two-block image: block 1 holds this many, after the 6-character header;
 // block 2 follows the first block's checksum and its own header.
@@ -122,6 +139,9 @@ void CierraLectura(app::Programa& p, const char* panel, std::size_t modelo);
 // The model the program talks to after a read: its entry in ListaModelos when that names a
 // model, otherwise the name of the unit whose panel was read.
 std::string ModeloLeido(app::Programa& p, const char* panel, std::size_t modelo);
+
+// `RechazoComando` := the sentence for `f`; always false, for a builder to return.
+bool Rehusa(app::Programa& p, Falta f);
 
 // The command string a unit built becomes `CadenaComando`; nothing built means nothing to send
 // (the previous string is not sent again).

@@ -203,13 +203,19 @@ Comando ArmaComando(std::string_view numero, std::string_view valor, std::string
     const std::string S(separador);
     const std::string key(clave);
     Comando c;
+    // The command is built only from a key the device takes and a value its place can hold.
+    auto arma = [&](Falta porValor, std::string cadena) {
+        if (!claveActiva) c.falta = Falta::Clave;
+        else if (porValor != Falta::Ninguna) c.falta = porValor;
+        else c.cadena = std::move(cadena);
+    };
     for (auto [n, codigo] : kCasillas) {
         if (numero != n) continue;
         // Only a ticked or a clear box is a setting the device can take.
         c.atendido = true;
         const std::string opcion = OpcionCasilla(valor);
         c.imagen = opcion;
-        if (claveActiva && !opcion.empty()) c.cadena = std::string(codigo) + S + key + S + opcion;
+        arma(opcion.empty() ? FaltaCasilla(valor) : Falta::Ninguna, std::string(codigo) + S + key + S + opcion);
         return c;
     }
     for (auto [n, codigo] : kTiempos) {
@@ -217,42 +223,57 @@ Comando ArmaComando(std::string_view numero, std::string_view valor, std::string
         // A time goes as typed: a time of 1 is 1, not the "9" of a ticked box.
         c.atendido = true;
         c.imagen = std::string(valor);
-        if (claveActiva) c.cadena = std::string(codigo) + S + key + S + std::string(valor);
+        const Falta f = valor.empty() ? Falta::Vacio
+                        : valor.size() > 3 || !CodificaCampo(kTabla[0], valor) ? Falta::Valor
+                                                                              : Falta::Ninguna;
+        arma(f, std::string(codigo) + S + key + S + std::string(valor));
         return c;
     }
     if (numero == "14") {
         c.atendido = true;
         c.imagen = std::string(valor);
-        // The device takes three digits, one per part; with fewer there is nothing to dial.
-        if (claveActiva && valor.size() == 3)
-            c.cadena = "#23" + S + key + S + valor[0] + S + valor[1] + S + valor[2];
+        // Characters 1, 2 and 3 of the code, each empty where the code is shorter: the device
+        // keeps an empty place as "no digit", so "9" is the one digit 9.
+        std::string cadena = "#23" + S + key;
+        for (std::size_t i = 0; i < 3; ++i) cadena += S + std::string(valor.substr(std::min(i, valor.size()), 1));
+        arma(CodificaCampo(kTabla[2], valor) ? Falta::Ninguna : Falta::Valor, cadena);
         return c;
     }
     if (numero == "15" || numero == "16") {
         c.atendido = true;
         // The element index of the trigger; a memory outside the table is no command.
-        if (indice.empty() || indice.size() > 2 || !soloDe(indice, "")) return c;
+        if (indice.empty() || indice.size() > 2 || !soloDe(indice, "")) {
+            c.falta = Falta::SinComando;
+            return c;
+        }
         int n = std::stoi(std::string(indice));
-        if (numero == "15" ? n > 13 : (n < 13 || n > 22)) return c;
+        if (numero == "15" ? n > 13 : (n < 13 || n > 22)) {
+            c.falta = Falta::SinComando;
+            return c;
+        }
         if (numero == "16") n += 1;
         char memoria[3];
         std::snprintf(memoria, sizeof memoria, "%02d", n);
         c.indice = memoria;
         c.imagen = std::string(valor);
-        if (claveActiva) c.cadena = "#27" + key + S + memoria + S + std::string(valor);
+        const std::size_t ancho = numero == "15" ? 4 : 16;
+        arma(valor.size() <= ancho && soloDe(valor, "*#") ? Falta::Ninguna : Falta::Valor,
+             "#27" + key + S + memoria + S + std::string(valor));
         return c;
     }
     if (numero == "17") {
         c.atendido = true;
-        if (claveActiva) c.cadena = "#30" + key;
+        arma(Falta::Ninguna, "#30" + key);
         return c;
     }
     if (numero == "10") {
         c.atendido = true;
         // The new key stands in the key box: one the device would not take is not sent.
         if (claveActiva) c.cadena = "#20" + std::string(claveAnterior) + S + key;
+        else c.falta = Falta::ClaveNueva;
         return c;
     }
+    c.falta = Falta::SinComando;
     return c;
 }
 
@@ -339,11 +360,13 @@ bool PreparaEnvioOmnivelda(Programa& p) {
 }
 
 bool ArmaComandoOmnivelda(Programa& p) {
-    const Comando c = ArmaComando(p.NumeroComando, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(),
-                                  p.ClaveAnterior, p.Separador, p.EstadoCaptura == "Activado");
+    // The key is judged here, not taken from the state an earlier write left behind.
+    const std::string clave = p.pri().ZylTexResCla->text();
+    const Comando c = ArmaComando(p.NumeroComando, p.ValorComando, p.IndiceComando, clave, p.ClaveAnterior,
+                                  p.Separador, ClaveValida(clave));
     if (c.indice) p.IndiceComando = *c.indice;
     if (c.imagen) p.ImagenEnvio = *c.imagen;
-    if (!c.cadena) return false;
+    if (!c.cadena) return Rehusa(p, c.falta);
     p.CadenaComando = *c.cadena;
     return true;
 }

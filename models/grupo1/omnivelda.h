@@ -140,8 +140,11 @@ struct Comando {
     std::optional<std::string> imagen;    // new `ImagenEnvio` (the option value)
     std::optional<std::string> indice;    // new `IndiceComando` (the memory number)
     std::optional<std::string> cadena;    // `CadenaComando`; nothing when none is built
+    Falta falta = Falta::Ninguna;         // why nothing was built
 };
-// The remote command for a trigger. `claveActiva`: `EstadoCaptura` is "Activado".
+// The remote command for a trigger. `claveActiva`: the key box holds a key the device takes.
+// Times go as typed (one to three digits, at most 255); the trunk-access digits as characters
+// 1, 2 and 3 of the code, each empty where it is shorter; a memory as typed, up to its width.
 Comando ArmaComando(std::string_view numero, std::string_view valor, std::string_view indice,
                     std::string_view clave, std::string_view claveAnterior, std::string_view separador,
                     bool claveActiva);

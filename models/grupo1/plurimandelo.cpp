@@ -1,5 +1,7 @@
 #include "grupo1/plurimandelo.h"
 
+#include <algorithm>
+
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "comun.h"
@@ -208,53 +210,62 @@ std::string CodigoServicio(std::string_view indice) {
 
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view indice,
                                        std::string_view clave, std::string_view claveAnterior,
-                                       std::string_view separador) {
+                                       std::string_view separador, Falta* falta) {
     static constexpr std::pair<std::string_view, std::string_view> kGenerales[] = {
         {"1", "#50"}, {"2", "#52"}, {"3", "#64"}, {"4", "#53"}, {"5", "#71"}, {"6", "#54"},
     };
-    // The device takes no command without its key.
-    if (!ClaveValida(clave)) return std::nullopt;
+    const auto no = [falta](Falta f) -> std::optional<std::string> {
+        Marca(falta, f);
+        return std::nullopt;
+    };
     const std::string sep(separador);
     const std::string k(clave);
-    if (numero == "10") return "#20" + sep + std::string(claveAnterior) + sep + k;
+    if (numero == "10") {
+        // The new key stands in the key box: one the device would not take is not sent.
+        if (!ClaveValida(clave)) return no(Falta::ClaveNueva);
+        return "#20" + sep + std::string(claveAnterior) + sep + k;
+    }
+    const bool conocido = numero == "11" || numero == "12" || numero == "13" || numero == "14" || numero == "15" ||
+                          std::any_of(std::begin(kGenerales), std::end(kGenerales),
+                                      [&](const auto& g) { return g.first == numero; });
+    if (!conocido) return no(Falta::SinComando);
+    // The device takes no command without its key.
+    if (!ClaveValida(clave)) return no(Falta::Clave);
     for (auto [n, codigo] : kGenerales) {
         if (numero != n) continue;
         const auto v = OpcionCasilla(valor);
-        if (!v) return std::nullopt;
+        if (!v) return no(FaltaCasilla(valor));
         return std::string(codigo) + sep + k + sep + *v;
     }
     if (numero == "11" || numero == "12") {
         // A duration goes as the number typed: "1" is one, not the "9" of a ticked box.
-        if (!DuracionValida(valor)) return std::nullopt;
+        if (valor.empty()) return no(Falta::Vacio);
+        if (!DuracionValida(valor)) return no(Falta::Valor);
         return std::string(numero == "11" ? "#21" : "#22") + sep + k + sep + std::string(valor);
     }
     if (numero == "13") {
-        // The device takes exactly three trunk characters.
-        if (valor.size() != kDigitosCampo || !ConmutadorValido(valor)) return std::nullopt;
+        if (!ConmutadorValido(valor)) return no(Falta::Valor);
         std::string s = "#23" + sep + k;
-        for (char c : valor) s += sep + c;
+        for (std::size_t i = 0; i < kDigitosCampo; ++i) s += sep + std::string(valor.substr(std::min(i, valor.size()), 1));
         return s;
     }
-    if (numero == "14" || numero == "15") {
-        const auto v = OpcionCasilla(valor);
-        if (!v) return std::nullopt;
-        std::string codigo;
-        if (numero == "14") {
-            // An Index beyond the nine groups would land on another command's number.
-            const auto i = indiceEn(indice, kPrefijos);
-            if (!i) return std::nullopt;
-            codigo = std::to_string(41 + *i);
-        } else {
-            codigo = CodigoServicio(indice);
-            // ArmaComandoPlurimandelo leaves the service's code in `IndiceComando`: a build from
-            // that state is the same service, not an unknown Index.
-            for (const char* c : kCodigosServicio)
-                if (indice == c) codigo = c;
-            if (codigo.empty()) return std::nullopt;
-        }
-        return "#" + codigo + sep + k + sep + *v;
+    const auto v = OpcionCasilla(valor);
+    if (!v) return no(FaltaCasilla(valor));
+    std::string codigo;
+    if (numero == "14") {
+        // An Index beyond the nine groups would land on another command's number.
+        const auto i = indiceEn(indice, kPrefijos);
+        if (!i) return no(Falta::SinComando);
+        codigo = std::to_string(41 + *i);
+    } else {
+        codigo = CodigoServicio(indice);
+        // ArmaComandoPlurimandelo leaves the service's code in `IndiceComando`: a build from
+        // that state is the same service, not an unknown Index.
+        for (const char* c : kCodigosServicio)
+            if (indice == c) codigo = c;
+        if (codigo.empty()) return no(Falta::SinComando);
     }
-    return std::nullopt;
+    return "#" + codigo + sep + k + sep + *v;
 }
 
 // ---------------------------------------------------------------- procedures
@@ -351,8 +362,10 @@ bool ArmaComandoPlurimandelo(Programa& p) {
         const std::string codigo = CodigoServicio(p.IndiceComando);
         if (!codigo.empty()) p.IndiceComando = codigo;
     }
-    return TomaCadena(
-        p, ArmaComando(n, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior, p.Separador));
+    Falta falta = Falta::Ninguna;
+    const auto cadena = ArmaComando(n, p.ValorComando, p.IndiceComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior,
+                                    p.Separador, &falta);
+    return cadena ? TomaCadena(p, cadena) : Rehusa(p, falta);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // durations, in one 64-byte block with its checksum.
 #pragma once
 
+#include "comun.h"
 #include "zylma/app/modelos.h"
 
 #include <array>
@@ -110,9 +111,12 @@ std::string CodigoServicio(std::string_view indice);
 
 // The remote command for a trigger, or nothing. `valor` is `ValorComando`, `indice`
 // `IndiceComando`; for "10" `clave` is the new key.
+// The trunk digits go as characters 1, 2 and 3 of the code, each empty where the code is shorter
+// ("9" gives "9", "", ""): the device keeps an empty place as "no digit". `falta` says why
+// nothing was built.
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view indice,
                                        std::string_view clave, std::string_view claveAnterior,
-                                       std::string_view separador);
+                                       std::string_view separador, Falta* falta = nullptr);
 
 app::ModeloEquipo Modelo();
 

@@ -1,5 +1,7 @@
 #include "grupo1/sonobrisa.h"
 
+#include <algorithm>
+
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "comun.h"
@@ -191,30 +193,37 @@ Lectura Decodifica(std::string_view mapa) {
 
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view clave,
                                        std::string_view claveAnterior, std::string_view aut,
-                                       std::string_view digAler) {
+                                       std::string_view digAler, Falta* falta) {
     static constexpr std::pair<std::string_view, char> kDigitos[] = {
         {"1", '1'}, {"4", '7'}, {"7", '5'}, {"11", '8'}, {"12", '9'},
     };
+    const auto no = [falta](Falta f) -> std::optional<std::string> {
+        Marca(falta, f);
+        return std::nullopt;
+    };
+    const bool conocido = numero == "10" || numero == "13" || numero == "14" ||
+                          std::any_of(std::begin(kDigitos), std::end(kDigitos),
+                                      [&](const auto& d) { return d.first == numero; });
+    if (!conocido) return no(Falta::SinComando);
     // The device takes nothing without its key; the key change gives it the new one.
-    if (!ClaveValida(clave)) return std::nullopt;
+    if (!ClaveValida(clave)) return no(numero == "10" ? Falta::ClaveNueva : Falta::Clave);
     const std::string k(clave);
     for (auto [n, d] : kDigitos)
         if (numero == n) return k + d + "f";
     if (numero == "10") {
         // The device reads the old key by position: one of another length would shift the rest.
-        if (!formaConEstrella(claveAnterior)) return std::nullopt;
+        if (!formaConEstrella(claveAnterior)) return no(Falta::ClaveActual);
         return std::string(claveAnterior) + "3" + k + "f";
     }
     if (numero == "13") {
-        if (!AutValido(aut)) return std::nullopt;
+        if (aut.empty()) return no(Falta::Vacio);
+        if (!AutValido(aut)) return no(Falta::Valor);
         return k + "2" + std::string(aut) + "f";
     }
-    if (numero == "14") {
-        const std::string_view d = sinBlancos(digAler);
-        if (d.size() != 1 || !esMarcable(d[0])) return std::nullopt;
-        return k + "6" + std::string(d) + "f";
-    }
-    return std::nullopt;
+    const std::string_view d = sinBlancos(digAler);
+    if (d.empty()) return no(Falta::Vacio);
+    if (d.size() != 1 || !esMarcable(d[0])) return no(Falta::Valor);
+    return k + "6" + std::string(d) + "f";
 }
 
 std::string Separa(std::string_view cadena) {
@@ -297,11 +306,14 @@ bool ArmaComandoSonobrisa(Programa& p) {
     if (n == "1" || n == "4" || n == "7" || n == "11" || n == "12") p.ImagenEnvio.clear();
     p.CadenaAuxiliar.clear();
     p.CadenaAuxiliar2.clear();
+    // A greyed restriction box is neither on nor off: no command, whatever it would carry.
+    if ((n == "1" || n == "4" || n == "7") && p.ValorComando == "2") return Rehusa(p, Falta::Gris);
+    Falta falta = Falta::Ninguna;
     auto cmd = ArmaComando(n, w.ZylTexResCla->text(), p.ClaveAnterior,
                            control<forms::TextBox>(w, "ZylTxtSonAut")->text(),
-                           control<forms::TextBox>(w, "ZylTxtSonDigAler")->text());
+                           control<forms::TextBox>(w, "ZylTxtSonDigAler")->text(), &falta);
     // Nothing built means nothing to send: the previous string is not separated and sent again.
-    if (!cmd) return false;
+    if (!cmd) return Rehusa(p, falta);
     p.CadenaComando = Separa(*cmd);
     return true;
 }

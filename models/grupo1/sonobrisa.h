@@ -2,6 +2,7 @@
 // flags, restrictions 1, 4 and 7 and a number of interventions in one block without checksum.
 #pragma once
 
+#include "comun.h"
 #include "zylma/app/modelos.h"
 
 #include <cstddef>
@@ -90,7 +91,7 @@ Lectura Decodifica(std::string_view mapa);
 // (the new key for "10").
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view clave,
                                        std::string_view claveAnterior, std::string_view aut,
-                                       std::string_view digAler);
+                                       std::string_view digAler, Falta* falta = nullptr);
 // A "," between every two characters.
 std::string Separa(std::string_view cadena);
 

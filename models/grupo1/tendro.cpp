@@ -82,16 +82,23 @@ Lectura Decodifica(std::string_view mapa) {
 std::string DigitoOpcion(std::string_view valor) { return OpcionCasilla(valor).value_or(""); }
 
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view clave,
-                                       std::string_view claveAnterior, std::string_view separador) {
+                                       std::string_view claveAnterior, std::string_view separador, Falta* falta) {
     static constexpr std::pair<std::string_view, std::string_view> kCodigos[] = {
         {"1", "#1"}, {"2", "#3"}, {"3", "#4"}, {"4", "#5"}, {"5", "#6"}, {"6", "#9"},
     };
     const std::string sep(separador);
-    if (!ClaveValida(clave)) return std::nullopt;
-    for (auto [n, codigo] : kCodigos)
-        if (numero == n) return std::string(codigo) + sep + std::string(clave) + sep + DigitoOpcion(valor);
-    if (numero == "10") return "#2" + sep + std::string(claveAnterior) + sep + std::string(clave);
-    return std::nullopt;
+    for (auto [n, codigo] : kCodigos) {
+        if (numero != n) continue;
+        if (!ClaveValida(clave)) return Marca(falta, Falta::Clave), std::nullopt;
+        const auto opcion = OpcionCasilla(valor);
+        if (!opcion) return Marca(falta, FaltaCasilla(valor)), std::nullopt;
+        return std::string(codigo) + sep + std::string(clave) + sep + *opcion;
+    }
+    if (numero == "10") {
+        if (!ClaveValida(clave)) return Marca(falta, Falta::ClaveNueva), std::nullopt;
+        return "#2" + sep + std::string(claveAnterior) + sep + std::string(clave);
+    }
+    return Marca(falta, Falta::SinComando), std::nullopt;
 }
 
 // ---------------------------------------------------------------- procedures
@@ -133,12 +140,12 @@ bool PreparaEnvioTendro(Programa& p) {
 
 bool ArmaComandoTendro(Programa& p) {
     const bool restriccion = p.NumeroComando.size() == 1 && p.NumeroComando[0] >= '1' && p.NumeroComando[0] <= '6';
-    if (restriccion) {
-        p.ImagenEnvio = DigitoOpcion(p.ValorComando);
-        if (p.EstadoCaptura != "Activado") return false;
-    }
-    return TomaCadena(
-        p, ArmaComando(p.NumeroComando, p.ValorComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior, p.Separador));
+    if (restriccion) p.ImagenEnvio = DigitoOpcion(p.ValorComando);
+    // The key is judged here, not taken from the state an earlier write left behind.
+    Falta falta = Falta::Ninguna;
+    const auto cadena =
+        ArmaComando(p.NumeroComando, p.ValorComando, p.pri().ZylTexResCla->text(), p.ClaveAnterior, p.Separador, &falta);
+    return cadena ? TomaCadena(p, cadena) : Rehusa(p, falta);
 }
 
 app::ModeloEquipo Modelo() {

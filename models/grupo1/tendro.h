@@ -2,6 +2,7 @@
 // 64-byte block; its panel has no fields of its own and uses the common restriction area.
 #pragma once
 
+#include "comun.h"
 #include "zylma/app/modelos.h"
 
 #include <optional>
@@ -56,8 +57,10 @@ struct Lectura {
 Lectura Decodifica(std::string_view mapa);
 
 // The remote command for a trigger, or nothing: "1" to "6" the restrictions, "10" the key.
+// A greyed box is neither on nor off: no command. `falta` says why nothing was built.
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view clave,
-                                       std::string_view claveAnterior, std::string_view separador);
+                                       std::string_view claveAnterior, std::string_view separador,
+                                       Falta* falta = nullptr);
 
 // The option digit of a restriction command: "9" on, "0" off, "" greyed or anything else.
 std::string DigitoOpcion(std::string_view valor);

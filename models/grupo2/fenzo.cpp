@@ -111,6 +111,22 @@ std::optional<std::string> OpcionTexto(std::string_view valor) {
     return std::string(valor);
 }
 
+std::optional<std::string> OpcionAncho(std::string_view valor, std::size_t ancho, Falta* falta) {
+    if (!DigitosValidos(valor, ancho)) {
+        Marca(falta, Falta::Valor);
+        return std::nullopt;
+    }
+    return std::string(valor);
+}
+
+std::optional<std::string> OpcionDuracion(std::string_view valor, Falta* falta) {
+    if (valor.empty() || !TresDigitosValido(valor)) {
+        Marca(falta, valor.empty() ? Falta::Vacio : Falta::Valor);
+        return std::nullopt;
+    }
+    return std::string(valor);
+}
+
 std::optional<int> Indice(std::string_view texto, int minimo, int maximo) {
     if (texto.empty() || texto.size() > 3) return std::nullopt;
     int v = 0;
@@ -206,9 +222,13 @@ std::optional<OpcionFila> FilaOpcion(std::string_view numero, std::string_view v
     };
     static constexpr std::pair<std::string_view, std::string_view> kTextos[] = {{"12", "#6"}, {"13", "#9"}};
     for (auto [n, codigo] : kEstados)
-        if (numero == n) return OpcionFila{codigo, OpcionEstado(valor)};
-    for (auto [n, codigo] : kTextos)
-        if (numero == n) return OpcionFila{codigo, OpcionTexto(valor)};
+        if (numero == n) return OpcionFila{codigo, OpcionEstado(valor), FaltaCasilla(valor)};
+    for (auto [n, codigo] : kTextos) {
+        if (numero != n) continue;
+        OpcionFila f{codigo, std::nullopt};
+        f.opcion = OpcionDuracion(valor, &f.falta);
+        return f;
+    }
     return std::nullopt;
 }
 
@@ -219,32 +239,40 @@ std::optional<ComandoArmado> ArmaComando(const Comando& c) {
     if (c.numero == "10") {
         // The key change is built whatever the key state; but a new key the device cannot take,
         // or an old one that would break the string, builds nothing.
-        if (ClaveValida(K) && !c.claveAnterior.empty() && DigitosValidos(c.claveAnterior, 5))
+        if (!ClaveValida(K)) a.falta = Falta::ClaveNueva;
+        else if (c.claveAnterior.empty() || !DigitosValidos(c.claveAnterior, 5)) a.falta = Falta::ClaveActual;
+        else
             a.cadena = c.version == "8" ? "#1" + S + c.claveAnterior + S + S + S + K
                                         : "#1" + S + c.claveAnterior + S + "1" + S + S + K;
         return a;
     }
     std::optional<std::string> opcion;
     std::string cadena;
+    Falta falta = Falta::Ninguna;
     bool conocido = false;
     if (const auto f = FilaOpcion(c.numero, c.valor)) {
         conocido = true;
         opcion = f->opcion;
+        falta = f->falta;
         if (opcion) cadena = std::string(f->codigo) + S + K + S + *opcion;
     }
     if (c.numero == "14") {
         conocido = true;
-        opcion = OpcionTexto(c.valor);
+        opcion = OpcionAncho(c.valor, 5, &falta);
         if (auto i = Indice(c.indice, 1, 4)) {
             a.indice = std::to_string(*i + 1);
             if (opcion) cadena = "#1" + K + S + *a.indice + S + *opcion;
+        } else if (opcion) {
+            falta = Falta::SinComando;
         }
     }
     if (c.numero == "15") {
         conocido = true;
-        opcion = OpcionTexto(c.valor);
+        opcion = OpcionAncho(c.valor, 16, &falta);
         if (auto i = Indice(c.indice, 0, 9); i && opcion)
             cadena = "#8" + K + S + (*i == 9 ? std::string("0") : std::to_string(*i + 1)) + S + *opcion;
+        else if (opcion)
+            falta = Falta::SinComando;
     }
     if (c.numero == "16") {
         conocido = true;
@@ -254,7 +282,9 @@ std::optional<ComandoArmado> ArmaComando(const Comando& c) {
     // The option goes to `ImagenEnvio` before the key is looked at.
     if (c.numero != "16") a.imagen = opcion.value_or(c.valor);
     // Every command but the key change needs a key the device takes.
-    if (ClaveValida(K)) a.cadena = cadena;
+    if (!ClaveValida(K)) a.falta = Falta::Clave;
+    else if (cadena.empty()) a.falta = falta;
+    else a.cadena = cadena;
     return a;
 }
 
@@ -348,10 +378,10 @@ Comando ComandoDe(Programa& p) {
 }
 
 bool TomaComando(Programa& p, const std::optional<ComandoArmado>& a) {
-    if (!a) return false;
+    if (!a) return Rehusa(p, Falta::SinComando);
     if (a->indice) p.IndiceComando = *a->indice;
     if (a->imagen) p.ImagenEnvio = *a->imagen;
-    if (a->cadena.empty()) return false;
+    if (a->cadena.empty()) return Rehusa(p, a->falta);
     p.CadenaComando = a->cadena;
     return true;
 }

@@ -104,6 +104,12 @@ void LeeCampos(std::string_view datos, std::span<const Campo> tabla, int element
 std::optional<std::string> OpcionEstado(std::string_view valor);
 // The option of a text command: the text unchanged, when it is dialable (digits, "*", "#").
 std::optional<std::string> OpcionTexto(std::string_view valor);
+// The option of a text command whose place holds `ancho` dial digits: the text unchanged when it
+// fits there; why not otherwise.
+std::optional<std::string> OpcionAncho(std::string_view valor, std::size_t ancho, Falta* falta = nullptr);
+// The option of a duration command: one to three digits, as typed; why not otherwise (an
+// empty duration is refused, never sent as nothing).
+std::optional<std::string> OpcionDuracion(std::string_view valor, Falta* falta = nullptr);
 // A whole decimal index within [minimo, maximo], or nothing.
 std::optional<int> Indice(std::string_view texto, int minimo, int maximo);
 
@@ -169,6 +175,7 @@ struct Comando {
 struct OpcionFila {
     std::string_view codigo;
     std::optional<std::string> opcion;
+    Falta falta = Falta::Ninguna;  // why there is no option
 };
 std::optional<OpcionFila> FilaOpcion(std::string_view numero, std::string_view valor);
 
@@ -176,6 +183,7 @@ struct ComandoArmado {
     std::string cadena;  // `CadenaComando`; empty when the key or the value cannot make one
     std::optional<std::string> imagen;  // what `ImagenEnvio` becomes, when the row sets it
     std::optional<std::string> indice;  // what `IndiceComando` becomes, when the row sets it
+    Falta falta = Falta::Ninguna;       // why the string is empty
 };
 // The remote command for a trigger; nothing for a number the Fenzo does not handle. A row whose
 // key, value or index cannot make a command the device takes still has its effects on

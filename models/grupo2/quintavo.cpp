@@ -1,5 +1,7 @@
 #include "grupo2/quintavo.h"
 
+#include <algorithm>
+
 #include "zylma/app/cambio_clave.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
@@ -190,42 +192,54 @@ std::optional<std::string> DigitoOpcion(std::string_view valor) { return OpcionC
 
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view clave,
                                        std::string_view indice, std::string_view claveAnterior,
-                                       std::string_view claveNueva, std::string_view separador) {
+                                       std::string_view claveNueva, std::string_view separador, Falta* falta) {
     const std::string S(separador), K(clave), V(valor), I(indice);
+    const auto no = [falta](Falta f) -> std::optional<std::string> {
+        Marca(falta, f);
+        return std::nullopt;
+    };
     if (numero == "10") {
         // The new key must be one the device takes, or the device would be left with a key
         // that no later write could carry.
-        if (!ClaveValida(claveNueva)) return std::nullopt;
+        if (!ClaveValida(claveNueva)) return no(Falta::ClaveNueva);
         return "*1" + std::string(claveAnterior) + S + "1" + S + std::string(claveNueva) + "f";
     }
-    if (!ClaveValida(clave)) return std::nullopt;
     // Check boxes carry their state as "9" or "0".
     static constexpr std::pair<std::string_view, std::string_view> kCasillas[] = {
         {"1", "*2"}, {"3", "*4"}, {"4", "*3"}, {"6", "#4"}, {"11", "*5"},
     };
-    for (auto [n, codigo] : kCasillas) {
-        if (numero != n) continue;
-        auto op = DigitoOpcion(valor);
-        if (!op) return std::nullopt;
-        return std::string(codigo) + K + S + *op + "f";
-    }
     // Fields carry their text as typed: a setting of 1 is 1, not 9. Only a text its place can
     // hold is dialled: a letter would reach the line as a dial modifier.
     static constexpr std::pair<std::string_view, std::string_view> kCampos2[] = {
         {"12", "*7"}, {"14", "*8"}, {"15", "*0"}, {"16", "*6"},
     };
-    const bool tres = CabeEnCampo(valor, 3);
+    const auto es = [&](const auto& tabla) {
+        return std::any_of(std::begin(tabla), std::end(tabla), [&](const auto& f) { return f.first == numero; });
+    };
+    const bool conocido =
+        es(kCasillas) || es(kCampos2) || numero == "13" || numero == "17" || numero == "18" || numero == "19" ||
+        numero == "20";
+    if (!conocido) return no(Falta::SinComando);
+    if (!ClaveValida(clave)) return no(Falta::Clave);
+    for (auto [n, codigo] : kCasillas) {
+        if (numero != n) continue;
+        auto op = DigitoOpcion(valor);
+        if (!op) return no(FaltaCasilla(valor));
+        return std::string(codigo) + K + S + *op + "f";
+    }
+    // A number of calls or a duration: one to three digits; an empty one is no setting.
+    const bool tres = !valor.empty() && CabeEnCampo(valor, 3);
+    const Falta porTres = valor.empty() ? Falta::Vacio : Falta::Valor;
     for (auto [n, codigo] : kCampos2) {
         if (numero != n) continue;
-        if (n == "16" ? !DigitosLocalValidos(valor) : !tres) return std::nullopt;
+        if (n == "16" ? !DigitosLocalValidos(valor) : !tres) return no(n == "16" && !valor.empty() ? Falta::Valor : porTres);
         return std::string(codigo) + K + S + V + "f";
     }
-    if (numero == "13") return tres ? std::optional("*9" + S + K + S + V + "f") : std::nullopt;
-    if (numero == "17") return CabeEnCampo(valor, 5) ? std::optional("*1" + K + S + I + S + V + "f") : std::nullopt;
-    if (numero == "18") return CabeEnCampo(valor, 16, "*") ? std::optional("#3" + K + S + I + S + V + "f") : std::nullopt;
+    if (numero == "13") return tres ? std::optional("*9" + S + K + S + V + "f") : no(porTres);
+    if (numero == "17") return CabeEnCampo(valor, 5) ? std::optional("*1" + K + S + I + S + V + "f") : no(Falta::Valor);
+    if (numero == "18") return CabeEnCampo(valor, 16, "*") ? std::optional("#3" + K + S + I + S + V + "f") : no(Falta::Valor);
     if (numero == "19") return "#1" + K + "f";
-    if (numero == "20") return "#2" + K + "f";
-    return std::nullopt;
+    return "#2" + K + "f";
 }
 
 // ---------------------------------------------------------------- procedures
@@ -334,26 +348,30 @@ bool PreparaEnvioQuintavo(Programa& p) {
 
 bool ArmaComandoQuintavo(Programa& p) {
     const std::string& n = p.NumeroComando;
+    Falta falta = Falta::Ninguna;
     if (n == "10") {
         std::string nueva = p.pri().ZylTexResCla->text();
         if (auto* v = p.ventanaSiExiste<ZylForCamCla>()) nueva = v->ZylTextCanCka->text();
-        return TomaCadena(
-            p, ArmaComando(n, p.ValorComando, p.pri().ZylTexResCla->text(), "", p.ClaveAnterior, nueva, p.Separador));
+        const auto cadena =
+            ArmaComando(n, p.ValorComando, p.pri().ZylTexResCla->text(), "", p.ClaveAnterior, nueva, p.Separador, &falta);
+        return cadena ? TomaCadena(p, cadena) : Rehusa(p, falta);
     }
     static const char* kConImagen[] = {"1", "3", "4", "6", "11", "12", "13", "14", "15", "16", "17", "18"};
     bool conImagen = false;
     for (const char* c : kConImagen) conImagen = conImagen || n == c;
-    if (!conImagen && n != "19" && n != "20") return false;
+    if (!conImagen && n != "19" && n != "20") return Rehusa(p, Falta::SinComando);
     const bool casilla = n == "1" || n == "3" || n == "4" || n == "6" || n == "11";
     if (n == "17" || n == "18") {
         long i = 0;
-        if (!enteroDeTexto(p.IndiceComando, i)) return false;
+        if (!enteroDeTexto(p.IndiceComando, i)) return Rehusa(p, Falta::SinComando);
         p.IndiceComando = std::to_string(i + 1);
     }
     if (conImagen) p.ImagenEnvio = casilla ? DigitoOpcion(p.ValorComando).value_or(p.ValorComando) : p.ValorComando;
-    if (p.EstadoCaptura != "Activado") return false;
-    return TomaCadena(p, ArmaComando(n, p.ValorComando, p.pri().ZylTexResCla->text(), p.IndiceComando, p.ClaveAnterior,
-                                     "", p.Separador));
+    // The command is judged by its key and its own value, not by the state a write of the whole
+    // panel left: one counter the device could not take does not stop "Borrar Contador".
+    const auto cadena = ArmaComando(n, p.ValorComando, p.pri().ZylTexResCla->text(), p.IndiceComando, p.ClaveAnterior,
+                                    "", p.Separador, &falta);
+    return cadena ? TomaCadena(p, cadena) : Rehusa(p, falta);
 }
 
 // ---------------------------------------------------------------- panel

@@ -3,6 +3,7 @@
 // operation keys, in two 64-byte blocks.
 #pragma once
 
+#include "comun.h"
 #include "zylma/app/modelos.h"
 
 #include <array>
@@ -104,9 +105,12 @@ Lectura Decodifica(std::string_view mapa);
 
 // The remote command for a trigger, or nothing. `indice` is `IndiceComando` as the builder
 // passes it on ("2" to "5" for the operation keys, "1" to "5" for the memories).
+// Judged by what it carries: the key and the command's own value, never the rest of the panel.
+// `falta` says why nothing was built.
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view clave,
                                        std::string_view indice, std::string_view claveAnterior,
-                                       std::string_view claveNueva, std::string_view separador);
+                                       std::string_view claveNueva, std::string_view separador,
+                                       Falta* falta = nullptr);
 
 // The option of a check-box command: "9" on, "0" off, nothing for any other state.
 std::optional<std::string> DigitoOpcion(std::string_view valor);

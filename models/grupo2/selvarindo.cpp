@@ -120,29 +120,32 @@ std::optional<std::string> DatoParametro(std::string_view parametro, int elimina
 
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view clave,
                                        std::string_view claveSalida, std::string_view claveAnterior,
-                                       std::string_view claveNueva, std::string_view separador) {
+                                       std::string_view claveNueva, std::string_view separador, Falta* falta) {
     const std::string S(separador), K(clave);
+    const auto no = [falta](Falta f) -> std::optional<std::string> {
+        Marca(falta, f);
+        return std::nullopt;
+    };
     if (numero == "10") {
         // The device keeps four digits: a new key of another length would leave it with a key
         // that no command could carry.
-        if (!ClaveValida(claveNueva)) return std::nullopt;
+        if (!ClaveValida(claveNueva)) return no(Falta::ClaveNueva);
         return "#2" + S + std::string(claveAnterior) + S + std::string(claveNueva) + "f";
     }
+    if (numero != "11" && numero != "12" && numero != "13") return no(Falta::SinComando);
     // The device's own key has to be one it takes, whatever another model left as key state.
-    if (!ClaveValida(clave)) return std::nullopt;
+    if (!ClaveValida(clave)) return no(Falta::Clave);
     if (numero == "11") {
-        if (!ClaveSalidaValida(claveSalida)) return std::nullopt;
+        if (claveSalida.empty()) return no(Falta::Vacio);
+        if (!ClaveSalidaValida(claveSalida)) return no(Falta::Valor);
         return "#3" + S + K + S + std::string(claveSalida) + "f";
     }
-    if (numero == "12" || numero == "13") {
-        // A switch is on ("9") or off ("0"); a greyed box is neither.
-        std::string op;
-        if (valor == "1") op = "9";
-        else if (valor == "0") op = "0";
-        else return std::nullopt;
-        return std::string(numero == "12" ? "#1" : "#5") + S + K + S + op + "f";
-    }
-    return std::nullopt;
+    // A switch is on ("9") or off ("0"); a greyed box is neither.
+    std::string op;
+    if (valor == "1") op = "9";
+    else if (valor == "0") op = "0";
+    else return no(FaltaCasilla(valor));
+    return std::string(numero == "12" ? "#1" : "#5") + S + K + S + op + "f";
 }
 
 // ---------------------------------------------------------------- procedures
@@ -222,11 +225,13 @@ bool ArmaComandoSelvarindo(Programa& p) {
     std::string nueva;
     if (p.NumeroComando == "10") {
         auto* v = p.ventanaSiExiste<ZylForCamCla>();
-        if (!v) return false;
+        if (!v) return Rehusa(p, Falta::SinComando);
         nueva = v->ZylTextCanCka->text();
     }
-    return TomaCadena(p, ArmaComando(p.NumeroComando, p.ValorComando, w.ZylTexResCla->text(), claveSalida(w).text(),
-                                     p.ClaveAnterior, nueva, p.Separador));
+    Falta falta = Falta::Ninguna;
+    const auto cadena = ArmaComando(p.NumeroComando, p.ValorComando, w.ZylTexResCla->text(), claveSalida(w).text(),
+                                    p.ClaveAnterior, nueva, p.Separador, &falta);
+    return cadena ? TomaCadena(p, cadena) : Rehusa(p, falta);
 }
 
 // ---------------------------------------------------------------- panel

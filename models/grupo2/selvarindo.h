@@ -3,6 +3,7 @@
 // checksum) and is programmed by remote commands only: "&Enviar" stays disabled for it.
 #pragma once
 
+#include "comun.h"
 #include "zylma/app/modelos.h"
 
 #include <optional>
@@ -54,7 +55,8 @@ std::optional<std::string> DatoParametro(std::string_view parametro, int elimina
 // The remote command, or nothing.
 std::optional<std::string> ArmaComando(std::string_view numero, std::string_view valor, std::string_view clave,
                                        std::string_view claveSalida, std::string_view claveAnterior,
-                                       std::string_view claveNueva, std::string_view separador);
+                                       std::string_view claveNueva, std::string_view separador,
+                                       Falta* falta = nullptr);
 
 // The unit as the main window's dispatch sees it.
 app::ModeloEquipo Modelo();

@@ -100,26 +100,31 @@ std::optional<ComandoArmado> ArmaComando(const Comando& c) {
     const std::string& K = c.clave;
     ComandoArmado a;
     if (c.numero == "10") {
-        if (ClaveValida(K) && !c.claveAnterior.empty() && DigitosValidos(c.claveAnterior, 5))
-            a.cadena = "#1" + c.claveAnterior + S + "01" + S + K + "f";
+        if (!ClaveValida(K)) a.falta = Falta::ClaveNueva;
+        else if (c.claveAnterior.empty() || !DigitosValidos(c.claveAnterior, 5)) a.falta = Falta::ClaveActual;
+        else a.cadena = "#1" + c.claveAnterior + S + "01" + S + K + "f";
         return a;
     }
     std::optional<std::string> opcion;
     std::string cadena;
+    Falta falta = Falta::Ninguna;
     bool conocido = false;
     if (const auto f = FilaOpcion(c.numero, c.valor)) {
         conocido = true;
         opcion = f->opcion;
+        falta = f->falta;
         if (opcion) cadena = std::string(f->codigo) + S + K + S + *opcion + "f";
     }
     if (c.numero == "14" || c.numero == "15") {
         conocido = true;
-        opcion = OpcionTexto(c.valor);
         const bool esClave = c.numero == "14";
+        opcion = OpcionAncho(c.valor, esClave ? 5 : 16, &falta);
         // Keys are numbered from #02, memories from 01.
         if (auto i = Indice(c.indice, 0, esClave ? 23 : 3)) {
             a.indice = std::to_string(*i + (esClave ? 2 : 1));
             if (opcion) cadena = (esClave ? "#1" : "#8") + K + S + *a.indice + S + *opcion + "f";
+        } else if (opcion) {
+            falta = Falta::SinComando;
         }
     }
     if (c.numero == "16") {
@@ -128,7 +133,9 @@ std::optional<ComandoArmado> ArmaComando(const Comando& c) {
     }
     if (!conocido) return std::nullopt;
     if (c.numero != "16") a.imagen = opcion.value_or(c.valor);
-    if (ClaveValida(K)) a.cadena = cadena;
+    if (!ClaveValida(K)) a.falta = Falta::Clave;
+    else if (cadena.empty()) a.falta = falta;
+    else a.cadena = cadena;
     return a;
 }
 

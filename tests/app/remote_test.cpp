@@ -237,7 +237,10 @@ TEST_F(Remote, RefusedKeyChangeKeepsTheOldKeyAndTheWindow) {
     EXPECT_EQ(w().ZylTexResCla->text(), "1234");
     EXPECT_TRUE(v.visible());
     EXPECT_FALSE(w().TimerPID->timerEnabled());
-    EXPECT_EQ(h->host.lastMessage(), "La clave no es válida para este equipo: no se envió nada.");
+    ASSERT_EQ(h->host.messages.size(), 1u);
+    EXPECT_EQ(h->host.messages[0].title, "ZYLMA");
+    EXPECT_EQ(h->host.lastMessage(),
+              "No se envió el cambio de clave: la clave nueva \"123\" no es una clave que el equipo acepte.");
 }
 
 }  // namespace

@@ -220,8 +220,16 @@ TEST(OmniveldaCodec, RemoteCommands) {
         {"12", "1", "", true, "#21,1234,1", "1", no},  // a time of 1 is not a ticked box
         {"13", "180", "", true, "#22,1234,180", "180", no},
         {"14", "123", "", true, "#23,1234,1,2,3", "123", no},
-        {"14", "9", "", true, no, "9", no},
-        {"14", "", "", true, no, "", no},
+        // A short code is normal: characters 1, 2 and 3, each empty where missing.
+        {"14", "9", "", true, "#23,1234,9,,", "9", no},
+        {"14", "12", "", true, "#23,1234,1,2,", "12", no},
+        {"14", "", "", true, "#23,1234,,,", "", no},
+        {"14", "1234", "", true, no, "1234", no},
+        {"14", "9a", "", true, no, "9a", no},
+        // An empty time is no setting; nor is one the device cannot hold.
+        {"12", "", "", true, no, "", no},
+        {"13", "256", "", true, no, "256", no},
+        {"13", "1a", "", true, no, "1a", no},
         {"15", "555", "5", true, "#271234,05,555", "555", "05"},
         {"15", "1", "13", true, "#271234,13,1", "1", "13"},
         {"16", "5551234", "13", true, "#271234,14,5551234", "5551234", "14"},
@@ -553,18 +561,19 @@ TEST_F(Omnivelda, RefusedCommandsSendNothingNotEvenThePreviousOne) {
     p().NumeroComando = "13";
     p().ValorComando = "30";
     IniciaEnvio(p());
-    EXPECT_EQ(p().ImagenEnvio, "30");
+    EXPECT_EQ(p().ImagenEnvio.size(), 248u);  // a refused command changes nothing
     w().ZylTexResCla->setText("4321");
     p().NumeroComando = "14";
-    p().ValorComando = "9";
+    p().ValorComando = "9a";
     IniciaEnvio(p());
     // The right press on the erase button is no command.
     w().findAs<forms::Button>("ZylCmdOmnBor")->userPress(forms::MouseButton::Right);
     EXPECT_TRUE(h->host.popups.empty());
     h->host.advance(10000);
     EXPECT_EQ(wire(), "");
-    EXPECT_EQ(p().CadenaComando, "");
-    EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
+    // Each refusal said why, once: three commands, three messages.
+    ASSERT_EQ(h->host.messages.size(), 3u);
+    for (const auto& m : h->host.messages) EXPECT_EQ(m.text.rfind("No se envió el comando: ", 0), 0u) << m.text;
 }
 
 TEST_F(Omnivelda, KeyChangeSendsTheOldKeyThenTheNew) {

@@ -251,7 +251,8 @@ TEST_F(Selvarindo, OutgoingKeyAndRefusals) {
     h->host.popupChoices.push_back("mnuEnviar");
     num9().userPress(forms::MouseButton::Right);
     EXPECT_EQ(sent(), "");
-    EXPECT_EQ(p().CadenaComando, "");
+    EXPECT_EQ(h->host.lastMessage(),
+              "No se envió el comando: la clave del equipo \"123\" no es una clave que el equipo acepte.");
 }
 
 TEST_F(Selvarindo, KeyChange) {

@@ -75,7 +75,8 @@ TEST(TendroCodec, RemoteCommands) {
     const Case cases[] = {
         {"1", "1", "1234", "#1,1234,9"}, {"2", "0", "1234", "#3,1234,0"}, {"3", "1", "1234", "#4,1234,9"},
         {"4", "1", "1234", "#5,1234,9"}, {"5", "0", "1234", "#6,1234,0"}, {"6", "1", "1234", "#9,1234,9"},
-        {"1", "2", "1234", "#1,1234,"},  {"10", "0", "5678", "#2,9999,5678"},
+        {"1", "2", "1234", std::nullopt},  // a greyed box is neither on nor off
+        {"10", "0", "5678", "#2,9999,5678"},
         {"7", "1", "1234", std::nullopt}, {"0", "1", "1234", std::nullopt}, {"3", "1", "123", std::nullopt},
         {"10", "0", "0123", std::nullopt},
     };
@@ -341,14 +342,14 @@ TEST_F(Tendro, RefusedRemoteCommandSendsNothingNotEvenThePreviousOne) {
     p().NumeroComando = "7";  // no such Téndro command
     IniciaEnvio(p());
     EXPECT_FALSE(w().TimerPID->timerEnabled());
-    EXPECT_EQ(p().CadenaComando, "");
+    EXPECT_EQ(h->host.lastMessage().rfind("No se envió", 0), 0u) << h->host.lastMessage();  // said why
     EXPECT_EQ(w().ZylTexEst->text(), "Zylma");
     w().ZylTexResCla->setText("123");  // three digits: the device would take no command
     p().NumeroComando = "3";
     IniciaEnvio(p());
     h->host.advance(10000);
     EXPECT_EQ(wire(), "");
-    EXPECT_TRUE(h->host.messages.empty());
+    EXPECT_EQ(h->host.lastMessage(), "No se envió el comando: la clave del equipo \"123\" no es una clave que el equipo acepte.");
 }
 
 TEST_F(Tendro, ReplaysDecodeWithoutSendingAnything) {

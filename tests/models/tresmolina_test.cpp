@@ -291,7 +291,8 @@ TEST_F(Tresmolina, EachTriggerSendsItsCommand) {
     p().NumeroComando = "16";
     IniciaEnvio(p());
     EXPECT_EQ(sent(), "");
-    EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
+    EXPECT_EQ(h->host.lastMessage(),
+              "No se envió el comando: la clave del equipo \"5432\" no es una clave que el equipo acepte.");
 }
 
 }  // namespace

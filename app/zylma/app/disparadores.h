@@ -45,6 +45,11 @@ struct Disparador {
 // The rows every panel shares: the nine restriction boxes (right press, "1" to "9", their state).
 std::vector<Disparador> DisparadoresComunes();
 
+// The caption the panel shows for a trigger's control, as a refusal names it: a check box's or
+// a label's own caption; for a text box the label beside it, and for a text box or button the
+// caption of its frame before that.
+std::string NombreCampo(const ZylForPri& w, const forms::Control& c);
+
 // What a trigger does once its gesture happened: records the values and pops up the menu.
 void Dispara(Programa& p, const Disparador& d);
 // Wires each row to its control of the main window; a row whose control is missing is skipped.

@@ -36,6 +36,9 @@ struct ModeloEquipo {
     // The image builder that the key change and the panel's own triggers call with
     // `ParametroSelvarindo` set (the Selvarindo's), where the write has none.
     std::function<void(Programa&)> preparaParametro;
+    // For a model with no write: the image of its variant that a remote command records as the
+    // last transmission; false when it has none.
+    std::function<bool(Programa&)> preparaTrama;
     // The panel's remote-command triggers (the restriction area and key box are common).
     std::vector<Disparador> disparadores;
     // The panel's field checks (the device key's is common).

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <typeindex>
+#include <vector>
 
 namespace zylma::app {
 
@@ -101,6 +102,12 @@ public:
     std::string ValorComando = "0";
     std::string IndiceComando;
     std::string ParametroSelvarindo;
+    // The caption of the field the pending command carries, as the trigger found it on the
+    // panel; and why the model's command builder built nothing (a sentence for the refusal).
+    std::string CampoComando;
+    std::string RechazoComando;
+    // The captions of the fields the last image build refused ("Error en Captura" names them).
+    std::vector<std::string> CamposCaptura;
 
     // The link.
     std::string ComandoSerie;
