@@ -1,6 +1,7 @@
 #include "modem_dialer.h"
 
 #include "ansi_text.h"
+#include "zylma/telephony/dial_time.h"
 #include "zylma/telephony/line_calls.h"
 
 #include <algorithm>
@@ -36,6 +37,9 @@ constexpr AnsiText kBoxCaption{"KZQ"};
 ModemDialer* g_current = nullptr;
 
 void debug(const char* text) { OutputDebugStringA(text); }
+
+// A limit plus the dial's own time, without wrapping past the largest wait.
+DWORD extended(DWORD limit, DWORD dialling) { return dialling > 0xFFFFFFFFu - limit ? 0xFFFFFFFFu : limit + dialling; }
 
 struct StateRow {
     DWORD state;
@@ -315,6 +319,11 @@ std::int32_t ModemDialer::PlaceCall(const char* text) {
     callParams_->dwBearerMode = LINEBEARERMODE_VOICE;
     callParams_->dwMediaMode = LINEMEDIAMODE_DATAMODEM;
     callParams_->dwCallParamFlags = LINECALLPARAMFLAGS_IDLE;
+    // The far end cannot answer before the last key is out: a long dial at the modem's pace
+    // (about 2 s a pause) would otherwise be hung up in mid-dial by the limit.
+    dialTime_ = 0;
+    if (caps_ != nullptr && caps_->dwTotalSize >= sizeof(LINEDEVCAPS))
+        dialTime_ = zylma::telephony::dialDuration(text, caps_->DefaultDialParams);
 
     if (!kOlderStartup) {
         LONG request = lineMakeCallA(line_, &call_, text, 0, callParams_);
@@ -346,9 +355,13 @@ std::int32_t ModemDialer::WaitForReply(LONG request) {
         replyReceived_ = 0;
         pendingRequest_ = request;
         const DWORD start = GetTickCount();
+        const DWORD limit = extended(kOlderTimeLimit, dialTime_);
         auto* status = static_cast<LINECALLSTATUS*>(CheckAndReAllocBuffer(nullptr, kPollStatusSize));
         if (status == nullptr) return 1;
         std::int32_t result = 1;
+        // The status is read every few milliseconds; only a change of it is judged (and
+        // written to the debug output), not every look.
+        DWORD lastState = 0xFFFFFFFFu, lastMode = 0xFFFFFFFFu;
         for (;;) {
             MSG msg{};
             if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -357,12 +370,16 @@ std::int32_t ModemDialer::WaitForReply(LONG request) {
             }
             // Elapsed time, unsigned: right across the tick count's wrap. The limit holds
             // after an acknowledged request too, or a silent line would hold us for ever.
-            if (GetTickCount() - start >= kOlderTimeLimit) break;
+            if (GetTickCount() - start >= limit) break;  // "While Dialing, WaitForReply aborted."
             if (call_ != 0) {  // a released call has no status left to read
                 std::memset(status, 0, kPollStatusSize);
                 status->dwTotalSize = kPollStatusSize;
                 lineGetCallStatus(call_, status);
-                HandleCallStatus(status->dwCallState, status->dwCallStateMode);
+                if (status->dwCallState != lastState || status->dwCallStateMode != lastMode) {
+                    lastState = status->dwCallState;
+                    lastMode = status->dwCallStateMode;
+                    HandleCallStatus(lastState, lastMode);
+                }
             }
             if (outcome_ == OutcomeBusy) {
                 result = 0;
@@ -383,26 +400,34 @@ std::int32_t ModemDialer::WaitForReply(LONG request) {
     auto* message = static_cast<LINEMESSAGE*>(CheckAndReAllocBuffer(nullptr, kMessageSize));
     if (message == nullptr) return 0;
     const DWORD start = GetTickCount();
+    const DWORD limit = extended(kTimeLimit, dialTime_);
     std::int32_t code = OutcomeNone;
     std::int32_t result = 0;
     for (;;) {
         if (code == OutcomeCannotDial) break;
         // Every code has the limit now (a call left dialling or connected would wait for
         // ever); only a proceeding call counts as placed when it comes.
-        if (GetTickCount() - start >= kTimeLimit) {
+        if (GetTickCount() - start >= limit) {
             result = code == OutcomeProceeding ? 1 : 0;
+            if (result == 0) debug("Tiempo de espera agotado\n");
             break;
         }
-        // No message within the time-out leaves the buffer as it was: judged again.
         const DWORD asked = GetTickCount();
         if (lineGetMessage(app_, message, kMessageWait) < 0) {
             // A line that fails at once (a lost registration, no message call at all) would
             // turn this wait into a spin: keep to one look a wait.
             const DWORD spent = GetTickCount() - asked;
             if (spent < kMessageWait) Sleep(kMessageWait - spent);
+            // Nothing new: the verdict so far stands, and a look writes nothing.
+            continue;
         }
-        code = HandleCallState(message->hDevice, message->dwMessageID, message->dwCallbackInstance,
-                               message->dwParam1, message->dwParam2, message->dwParam3);
+        // Only a state change of our own call decides; a reply, a call-info message or
+        // another device's state is written down and leaves the verdict as it was.
+        const bool ours = message->dwMessageID == LINE_CALLSTATE && call_ != 0 && message->hDevice == call_;
+        const std::int32_t judged = HandleCallState(message->hDevice, message->dwMessageID,
+                                                    message->dwCallbackInstance, message->dwParam1,
+                                                    message->dwParam2, message->dwParam3);
+        if (ours) code = judged;
         if (code == OutcomeBusy) {
             result = 1;
             break;

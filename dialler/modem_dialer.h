@@ -79,6 +79,7 @@ private:
     LINEDEVCAPS* caps_ = nullptr;
     LINECALLPARAMS* callParams_ = nullptr;
     std::int32_t outcome_ = OutcomeNone;  // the older build judges into the object
+    DWORD dialTime_ = 0;                  // ms the modem needs to dial the text
 };
 
 }  // namespace zylma::dialler

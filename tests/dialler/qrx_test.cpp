@@ -1,6 +1,7 @@
 // QRX end to end: the real dialler builds, loaded with dlopen, against the scripted provider.
 #include "qrx_harness.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -153,14 +154,11 @@ TEST(QrxSequence, BusyDisconnectIsSuccessWithTheBoxAfterTheCleanUp) {
         "lineClose",          "lineShutdown",              "MessageBoxA " + kOkBox,
     };
     EXPECT_EQ(order, expected);
-    // A cycle without a message judges the buffer again: first its empty contents (the size
-    // word where the device goes), later the last message.
+    // One line per state change: a look that brings no message writes nothing (the
+    // 100 ms looks of a 25 s wait would bury the cause under hundreds of copies).
     EXPECT_EQ(tel::debugTexts(), (std::vector<std::string>{
                                      "Name of device is: Modem de prueba\n",
-                                     "LINE_CALLSTATE: ID de Dispositivo desconocido\n ",
-                                     "LINE_CALLSTATE: ID de Dispositivo desconocido\n ",
                                      "Marcando\n",
-                                     "Procediendo\n",
                                      "Procediendo\n",
                                      "Desconectada: Ocupado",
                                      "\n",
@@ -229,7 +227,7 @@ TEST(QrxTimeLimit, EveryOutcomeEndsAtTheLimitAcrossTheWrap) {
         return m;
     };
     const std::vector<LimitCase> cases = {
-        {"no message at all", {}, 0, "LINE_CALLSTATE: ID de Dispositivo desconocido\n "},
+        {"no message at all", {}, 0, "Tiempo de espera agotado\n"},
         {"proceeding", {state(200, LINECALLSTATE_PROCEEDING)}, 1, "Procediendo\n"},
         {"idle", {state(200, LINECALLSTATE_IDLE)}, 0, "Linea desocupada\n"},
         {"dialling for ever", {state(200, LINECALLSTATE_DIALING)}, 0, "Marcando\n"},
@@ -250,6 +248,58 @@ TEST(QrxTimeLimit, EveryOutcomeEndsAtTheLimitAcrossTheWrap) {
             call.expectReleased();
         }
     }
+}
+
+// A long dial takes its own time before the far end can answer at all: the limit is the
+// 25000 ms (older build 20000) plus the dial's time at the line's pace. The Sonobrisa key
+// change as dialled, "1,1,*,1,1,3,5,6,*,,7,8,," with a pace of 2000 ms a pause, 95 ms of
+// tone and 95 ms of gap a key and 2000 ms of wait for dial tone: 11 keys x 190 = 2090, 13
+// pauses x 2000 = 26000, plus 2000: 30090 ms of dialling, so the standard limit is 55090 and
+// the older one 50090.
+TEST(QrxTimeLimit, ExtendedByTheDialAtTheLinePace) {
+    const char* kText = "1,1,*,1,1,3,5,6,*,,7,8,,";
+    struct Case {
+        const char* label;
+        const Build* build;
+        std::function<void()> script;
+        std::int32_t result;
+        std::string box;
+        long long boxAt;  // ms after the request, 100 ms of looks either side
+    };
+    auto busyAt = [](DWORD at) { return [at] { tel::callState(at, kDisconnected, LINEDISCONNECTMODE_BUSY); }; };
+    const std::vector<Case> cases = {
+        {"dialling, then nothing", &kStandard, [] { tel::callState(100, LINECALLSTATE_DIALING); }, 0, kErrorBox,
+         55090},
+        {"proceeding once dialled", &kStandard,
+         [] {
+             tel::callState(100, LINECALLSTATE_DIALING);
+             tel::callState(30090, LINECALLSTATE_PROCEEDING);
+         },
+         1, kOkBox, 55090},
+        {"busy after the whole dial", &kStandard, busyAt(31000), 1, kOkBox, 31000},
+        {"older build: busy after the whole dial", &kOlder, busyAt(31000), 1, kOkBox, 31000},
+        {"older build: dialling, then nothing", &kOlder, [] { tel::status(0, LINECALLSTATE_DIALING); }, 1, kErrorBox,
+         50090},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        QrxCall call(*c.build);
+        tel::devices()[0].pace = LINEDIALPARAMS{2000, 95, 95, 2000};
+        c.script();
+        EXPECT_EQ(call(kText), c.result);
+        EXPECT_EQ(tel::boxes(), std::vector<std::string>{c.box});
+        long long box = afterRequest("MessageBoxA");
+        EXPECT_GE(box, c.boxAt);
+        EXPECT_LT(box, c.boxAt + 200);
+        // Nothing hangs the dial up before its last key is out.
+        EXPECT_GE(afterRequest("lineDrop"), 30090);
+        call.expectReleased();
+    }
+    // A line that tells no pace keeps the plain limit.
+    QrxCall call(kStandard);
+    tel::callState(100, LINECALLSTATE_DIALING);
+    EXPECT_EQ(call(kText), 0);
+    EXPECT_LT(afterRequest("MessageBoxA"), 25200);
 }
 
 // A message call that fails at once still waits its time between looks, so the limit comes
@@ -287,6 +337,19 @@ TEST(QrxTimeLimit, OlderBuildGivesUpAt20000EvenAfterTheReply) {
     }
 }
 
+// The older build reads the call's status every few milliseconds; a status that stays the
+// same is one line of the debug output, not one per look.
+TEST(QrxTimeLimit, OlderBuildWritesEachPolledStateOnce) {
+    QrxCall call(kOlder);
+    tel::status(0, LINECALLSTATE_DIALING);
+    tel::status(5000, LINECALLSTATE_PROCEEDING);
+    EXPECT_EQ(call(), 1);
+    EXPECT_GT(tel::count("lineGetCallStatus"), 100);
+    EXPECT_EQ(tel::count("debug Dialing"), 1);
+    EXPECT_EQ(tel::count("debug Proceeding"), 1);
+    call.expectReleased();
+}
+
 // Only our own call's state changes count: a reply or another device's state neither hangs
 // up our call nor decides its outcome.
 TEST(QrxForeignMessages, NeitherHangUpNorDecide) {
@@ -322,6 +385,32 @@ TEST(QrxForeignMessages, NeitherHangUpNorDecide) {
         EXPECT_EQ(out.find("Desconectada"), std::string::npos);
         EXPECT_EQ(out.find("Linea desocupada"), std::string::npos);
         EXPECT_EQ(out.find("inmanejable"), std::string::npos);
+        call.expectReleased();
+    }
+}
+
+// A proceeding call stays a success whatever else arrives before the limit: the request's
+// reply, a call-info message of our call, another device's state.
+TEST(QrxForeignMessages, DoNotUndoAProceedingCall) {
+    tel::Message info;
+    info.at = 600, info.id = LINE_CALLINFO, info.param1 = 0x20;
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"reply", [] { tel::reply(600, 0); }},
+        {"call info", [info] { tel::message(info); }},
+        {"other device", [] { tel::otherDevice(600, LINECALLSTATE_IDLE); }},
+        {"all of them", [info] {
+             tel::reply(600, 0);
+             tel::message(info);
+             tel::otherDevice(700, kDisconnected, LINEDISCONNECTMODE_NODIALTONE);
+         }},
+    };
+    for (const auto& [label, script] : cases) {
+        SCOPED_TRACE(label);
+        QrxCall call(kStandard);
+        tel::callState(300, LINECALLSTATE_PROCEEDING);
+        script();
+        EXPECT_EQ(call(), 1);
+        EXPECT_EQ(tel::boxes(), std::vector<std::string>{kOkBox});
         call.expectReleased();
     }
 }

@@ -6,11 +6,15 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 namespace zylma::testing {
@@ -43,7 +47,8 @@ TEST(Hayes, ResultCodesBecomeCallStates) {
         {"NO DIAL TONE", LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NODIALTONE, false},
         {"NO CARRIER", LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NORMAL, false},
         {"NO ANSWER", LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NOANSWER, false},
-        {"ERROR", LINECALLSTATE_IDLE, 0, true},
+        // The modem would not take the dial command: a number that cannot be dialled.
+        {"ERROR", LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_BADADDRESS, true},
         {"OK", 0, 0, false},
         {"RING", 0, 0, false},
         {"ATDT123", 0, 0, false},
@@ -56,45 +61,64 @@ TEST(Hayes, ResultCodesBecomeCallStates) {
     }
 }
 
+TEST(Hayes, RegisterAnswers) {
+    const std::vector<std::pair<std::string, std::optional<unsigned>>> cases = {
+        {"002", 2u}, {"95", 95u}, {" 050 ", 50u}, {"255", 255u}, {"256", std::nullopt},
+        {"OK", std::nullopt}, {"", std::nullopt}, {"1234", std::nullopt}, {"0x2", std::nullopt},
+    };
+    for (const auto& [line, value] : cases) EXPECT_EQ(hayes::registerValue(line), value) << line;
+}
+
 struct Outcome {
     std::int32_t result = -1;
     std::vector<std::string> boxes;
     std::string debug;
     std::vector<std::string> commands;
-    double seconds = 0;
+    std::vector<std::string> dials;
+    std::vector<std::string> aborted;
+    double modemMs = 0;     // how long QRX took, in the modem's (and the dialler's) time
+    double cpuSeconds = 0;  // processor time the calling thread spent in it
 };
 
-// One QRX call through the modem provider; the dialler's clock runs 25 times faster than real
-// time so that its 25 s limit passes in a second.
-Outcome dial(const char* build, const std::vector<std::string>& dialAnswer, bool modemPresent = true) {
-    FakeModem modem([&dialAnswer](const std::string& command) -> std::vector<std::string> {
-        if (command.rfind("ATDT", 0) == 0) return dialAnswer;
-        if (command == "ATI") return {"Fake Hayes 33600", "OK"};
-        return {"OK"};
-    });
+double threadCpu() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// One QRX call through the modem provider against a fake modem. The dialler's clock runs as
+// fast as the modem's, so that its 25 s limit passes in about a second.
+Outcome dial(const char* build, const char* text, FakeModemSetup setup = {}, const char* device = nullptr) {
+    const double scale = setup.scale;
+    FakeModem modem(setup);
     Outcome out;
     winapi::resetServices();
     winapi::setDebugToStderr(false);
-    winapi::setMessageBoxService([&out](const std::string& text, const std::string& caption, unsigned) {
-        out.boxes.push_back(caption + "|" + text);
+    winapi::setMessageBoxService([&out](const std::string& t, const std::string& caption, unsigned) {
+        out.boxes.push_back(caption + "|" + t);
         return 1;
     });
     winapi::setDebugHook([&out](const std::string& bytes) { out.debug += bytes; });
     auto t0 = std::chrono::steady_clock::now();
-    winapi::setTickSource([t0] {
+    winapi::setTickSource([t0, scale] {
         auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
-        return static_cast<std::uint32_t>(1000 + ms * 25);
+        return static_cast<std::uint32_t>(1000 + static_cast<double>(ms) * scale);
     });
     setenv("ZYLMA_TELEPHONY", TAPI_MODEM, 1);
-    setenv("ZYLMA_MODEM", modemPresent ? modem.path().c_str() : "/nonexistent/ttyACM9", 1);
+    setenv("ZYLMA_MODEM", device != nullptr ? device : modem.path().c_str(), 1);
     void* h = dlopen(build, RTLD_NOW | RTLD_LOCAL);
     EXPECT_NE(h, nullptr) << dlerror();
     if (h == nullptr) return out;
     auto qrx = reinterpret_cast<QrxFunction>(dlsym(h, "QRX"));
-    out.result = qrx(0, "123,4f");
-    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double cpu0 = threadCpu();
+    const auto started = std::chrono::steady_clock::now();
+    out.result = qrx(0, text);
+    out.modemMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count() * scale;
+    out.cpuSeconds = threadCpu() - cpu0;
     ::usleep(50000);  // the last command reaches the fake modem
     out.commands = modem.commands();
+    out.dials = modem.dials();
+    out.aborted = modem.aborted();
     winapi::resetServices();
     return out;
 }
@@ -102,53 +126,162 @@ Outcome dial(const char* build, const std::vector<std::string>& dialAnswer, bool
 const std::string kOk = "KZQ|¡ OK !";
 const std::string kError = "KZQ|¡ Error de comunicaciones !";
 
-TEST(ModemProvider, ResultCodesDecideTheCall) {
+// A short dial and the Sonobrisa key change, the longest command: 11 keys and 13 pauses.
+const char* const kShort = "123,4f";
+const char* const kLong = "1,1,*,1,1,3,5,6,*,,7,8,,f";
+
+enum class Ends { AtOnce, AtLimit };
+
+// The whole call through the real dialler, the provider and a modem that dials at its pace.
+// The limits, by hand, with the modem's registers S6 = 2 s, S8 = 2 s, S11 = 95 ms: the short
+// dial "123,4" takes 2000 + 4 x 190 + 2000 = 4760 ms, so its limit is 29760; the long one
+// 2000 + 11 x 190 + 13 x 2000 = 30090 ms, limit 55090. With S8 = 3 s the long dial takes
+// 2000 + 2090 + 39000 = 43090 ms, limit 68090.
+TEST(ModemProvider, EveryOutcomeThroughAModemAtItsPace) {
     struct Case {
         const char* label;
-        std::vector<std::string> answer;
+        const char* text;
+        FakeModemSetup setup;
         std::int32_t result;
-        std::string text;
-        bool atOnce;
+        std::string cause;  // in the debug output
+        Ends ends;
+        double limit;
     };
+    auto with = [](const char* result, unsigned afterMs = 1000) {
+        FakeModemSetup s;
+        s.result = result;
+        s.afterMs = afterMs;
+        return s;
+    };
+    FakeModemSetup refuses;
+    refuses.refuseDial = true;
+    FakeModemSetup slow;
+    slow.s8 = 3;
+    FakeModemSetup vanishes;
+    vanishes.vanishAfterMs = 10000;
     const std::vector<Case> cases = {
-        {"busy", {"BUSY"}, 1, "Desconectada: Ocupado", true},
-        {"no dial tone", {"NO DIALTONE"}, 0, "Desconectado: No hay tono de marcado", true},
-        {"connect", {"CONNECT 9600"}, 0, "Conectada!\n", false},
-        {"no carrier", {"NO CARRIER"}, 0, "Sesion remota desconectada", false},
-        {"no answer", {"NO ANSWER"}, 0, "Desconectada: No Contestan", false},
-        {"error", {"ERROR"}, 0, "Linea desocupada\n", false},
-        {"silence", {}, 0, "Marcando\n", false},
+        {"short dial, busy", kShort, with("BUSY"), 1, "Desconectada: Ocupado", Ends::AtOnce, 29760},
+        // Busy comes 500 + 30090 - 2000 + 1000 = 29590 ms after the request: past the plain limit.
+        {"long dial, busy", kLong, with("BUSY"), 1, "Desconectada: Ocupado", Ends::AtOnce, 55090},
+        {"long dial, silent line", kLong, with(""), 1, "Procediendo\n", Ends::AtLimit, 55090},
+        {"long dial, slower pauses", kLong, [&] { return slow; }(), 1, "Procediendo\n", Ends::AtLimit, 68090},
+        {"no carrier", kShort, with("NO CARRIER"), 0, "Sesion remota desconectada", Ends::AtLimit, 29760},
+        {"no answer", kShort, with("NO ANSWER"), 0, "Desconectada: No Contestan", Ends::AtLimit, 29760},
+        {"no dial tone", kShort, with("NO DIALTONE"), 0, "Desconectado: No hay tono de marcado", Ends::AtOnce, 29760},
+        {"dial refused", kShort, refuses, 0, "Desconectada: Direccion erronea", Ends::AtOnce, 29760},
+        {"connect", kShort, with("CONNECT 9600"), 0, "Conectada!\n", Ends::AtLimit, 29760},
+        {"gone mid-call", kLong, vanishes, 0, "el dispositivo ya no responde", Ends::AtLimit, 55090},
     };
+    const double look = 100 * 25;  // one 100 ms look of the dialler, in modem time
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        Outcome out = dial(QRX_STANDARD, c.answer);
+        Outcome out = dial(QRX_STANDARD, c.text, c.setup);
         EXPECT_EQ(out.result, c.result);
         EXPECT_EQ(out.boxes, std::vector<std::string>{c.result == 1 ? kOk : kError});
         EXPECT_NE(out.debug.find("Name of device is: Fake Hayes 33600\n"), std::string::npos) << out.debug;
-        EXPECT_NE(out.debug.find(c.text), std::string::npos) << out.debug;
-        // The command string's closing "f" is no key of the telephone line.
-        EXPECT_NE(std::find(out.commands.begin(), out.commands.end(), "ATDT123,4"), out.commands.end());
-        // The modem goes on hook at the end, unless it refused the dial command and never left it.
-        EXPECT_EQ(out.commands.back(), c.answer == std::vector<std::string>{"ERROR"} ? "ATDT123,4" : "ATH");
-        if (c.atOnce) {
-            EXPECT_LT(out.seconds, 0.9);
-        } else {
-            EXPECT_GE(out.seconds, 0.95);
+        EXPECT_NE(out.debug.find(c.cause), std::string::npos) << out.debug;
+        // Busy and dial-tone detection were asked for before the dial.
+        ASSERT_GE(out.commands.size(), 1u);
+        EXPECT_EQ(out.commands.front(), "ATE0Q0V1X4");
+        // The keys went out whole, with no closing "f" (without a dial tone none do), and
+        // nothing cut them short: an abort can only come in the wait for carrier after them.
+        std::string dialled = c.setup.result == "NO DIALTONE" ? "" : c.text;
+        if (!dialled.empty()) dialled.pop_back();
+        if (!c.setup.refuseDial && c.setup.vanishAfterMs == 0) {
+            ASSERT_EQ(out.dials.size(), 1u);
+            EXPECT_EQ(out.dials[0], dialled);
+            for (const auto& cut : out.aborted) EXPECT_EQ(cut, dialled);
+            // The modem goes on hook at the end.
+            EXPECT_EQ(out.commands.back(), "ATH");
         }
+        if (c.ends == Ends::AtOnce) {
+            EXPECT_LT(out.modemMs, c.limit - look);
+        } else {
+            EXPECT_GE(out.modemMs, c.limit - look);
+            EXPECT_LT(out.modemMs, c.limit + 2 * look);
+        }
+        // A device that went away leaves nothing to spin on: the thread sleeps between looks.
+        EXPECT_LT(out.cpuSeconds, 0.5) << "of " << out.modemMs / 25000 << " s";
     }
 }
 
-TEST(ModemProvider, OlderBuildPollsTheModem) {
-    Outcome out = dial(QRX_OLDER, {"BUSY"});
+TEST(ModemProvider, OlderBuildDialsTheLongCommandWhole) {
+    FakeModemSetup s;
+    s.result = "BUSY";
+    Outcome out = dial(QRX_OLDER, kLong, s);
     EXPECT_EQ(out.result, 1);
     EXPECT_EQ(out.boxes, std::vector<std::string>{kOk});
     EXPECT_NE(out.debug.find("Disconnected: Busy\n"), std::string::npos);
+    ASSERT_EQ(out.dials.size(), 1u);
+    EXPECT_EQ(out.dials[0], "1,1,*,1,1,3,5,6,*,,7,8,,");
+}
+
+// A device the user may not open gives the error box and names the group to join.
+TEST(ModemProvider, DeviceNotPermitted) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root opens any device";
+    {
+        char dir[] = "/tmp/zylma-modem-XXXXXX";
+        ASSERT_NE(::mkdtemp(dir), nullptr);
+        const std::string device = std::string(dir) + "/ttyS9";
+        int fd = ::open(device.c_str(), O_CREAT | O_WRONLY, 0000);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+        Outcome out = dial(QRX_STANDARD, kShort, {}, device.c_str());
+        EXPECT_EQ(out.boxes, std::vector<std::string>{kError});
+        EXPECT_NE(out.debug.find("grupo dialout"), std::string::npos) << out.debug;
+        ::unlink(device.c_str());
+        ::rmdir(dir);
+    }
+}
+
+// The lock-file convention of the machine's serial programs: a lock naming a live process
+// keeps the modem out of reach; once that process is gone the lock is stale and taken over,
+// and the call gives it back when it ends.
+TEST(ModemProvider, DeviceLockedByAnotherLiveProcess) {
+    char dir[] = "/tmp/zylma-locks-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    setenv("ZYLMA_LOCK_DIR", dir, 1);
+    FakeModemSetup busy;
+    busy.result = "BUSY";
+    FakeModem probeName(busy);
+    std::string name = probeName.path().substr(5);  // "pts/N"
+    std::replace(name.begin(), name.end(), '/', '_');
+
+    pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    const std::string lock = std::string(dir) + "/LCK.." + name;
+    {
+        // Qt's own form: the process, the program and the host, one a line.
+        FILE* f = std::fopen(lock.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fprintf(f, "%d\nminicom\nhost\n", static_cast<int>(holder));
+        std::fclose(f);
+    }
+    Outcome out = dial(QRX_STANDARD, kShort, busy, probeName.path().c_str());
+    EXPECT_EQ(out.result, 0);
+    EXPECT_EQ(out.boxes, std::vector<std::string>{kError});
+    EXPECT_NE(out.debug.find("en uso por el proceso " + std::to_string(holder)), std::string::npos) << out.debug;
+    EXPECT_TRUE(probeName.commands().empty());
+
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    out = dial(QRX_STANDARD, kShort, busy, probeName.path().c_str());
+    EXPECT_EQ(out.result, 1);
+    EXPECT_EQ(out.boxes, std::vector<std::string>{kOk});
+    EXPECT_FALSE(std::filesystem::exists(lock));  // given back
+    unsetenv("ZYLMA_LOCK_DIR");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ModemProvider, NoModemNoLine) {
-    Outcome out = dial(QRX_STANDARD, {"BUSY"}, false);
+    Outcome out = dial(QRX_STANDARD, kShort, {}, "/nonexistent/ttyACM9");
     EXPECT_EQ(out.result, 0);
     EXPECT_EQ(out.boxes, std::vector<std::string>{kError});
+    EXPECT_NE(out.debug.find("Modem /nonexistent/ttyACM9: no existe"), std::string::npos) << out.debug;
     EXPECT_TRUE(out.commands.empty());
 }
 
@@ -160,10 +293,10 @@ void onLineMessage(DWORD device, DWORD message, DWORD, DWORD p1, DWORD p2, DWORD
 }
 
 TEST(ModemProvider, CallbackRegistrationGetsTheStatesThroughThePump) {
-    FakeModem modem([](const std::string& command) -> std::vector<std::string> {
-        if (command.rfind("ATDT", 0) == 0) return {"BUSY"};
-        return {"OK"};
-    });
+    FakeModemSetup setup;
+    setup.result = "BUSY";
+    setup.afterMs = 0;
+    FakeModem modem(setup);
     winapi::resetServices();
     setenv("ZYLMA_MODEM", modem.path().c_str(), 1);
     void* h = dlopen(TAPI_MODEM, RTLD_NOW | RTLD_LOCAL);

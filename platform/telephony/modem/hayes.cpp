@@ -35,10 +35,32 @@ CallChange callChange(Result result) {
     case Result::NoDialtone: return {LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NODIALTONE, false};
     case Result::NoCarrier: return {LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NORMAL, false};
     case Result::NoAnswer: return {LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NOANSWER, false};
-    // The modem would not take the dial command: the request fails and the line is idle.
-    case Result::Error: return {LINECALLSTATE_IDLE, 0, true};
+    // The modem would not take the dial command: the number cannot be dialled.
+    case Result::Error: return {LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_BADADDRESS, true};
     default: return {};
     }
+}
+
+LINEDIALPARAMS dialPace(const Registers& r) {
+    LINEDIALPARAMS p{};
+    p.dwDialPause = r.s8 * 1000;
+    p.dwDialSpeed = r.s11;
+    p.dwDigitDuration = r.s11;
+    p.dwWaitForDialtone = r.s6 * 1000;
+    return p;
+}
+
+std::optional<unsigned> registerValue(const std::string& line) {
+    std::size_t a = line.find_first_not_of(' ');
+    std::size_t b = line.find_last_not_of(' ');
+    if (a == std::string::npos || b - a + 1 > 3) return std::nullopt;
+    unsigned v = 0;
+    for (std::size_t i = a; i <= b; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(line[i]))) return std::nullopt;
+        v = v * 10 + static_cast<unsigned>(line[i] - '0');
+    }
+    if (v > 255) return std::nullopt;  // a register holds a byte
+    return v;
 }
 
 }  // namespace zylma::telephony::hayes

@@ -340,6 +340,7 @@ LONG lineGetDevCapsA(HLINEAPP app, DWORD id, DWORD, DWORD, LINEDEVCAPS* caps) {
     caps->dwBearerModes = LINEBEARERMODE_VOICE;
     caps->dwMediaModes = LINEMEDIAMODE_DATAMODEM;
     caps->dwNumAddresses = 1;
+    caps->DefaultDialParams = d.pace;
     if (total >= needed && !bytes.empty()) {
         std::memcpy(base + fixed, bytes.data(), bytes.size());
         caps->dwLineNameOffset = fixed;

@@ -27,6 +27,7 @@ struct Device {
     std::optional<DWORD> nameOffset;
     std::optional<DWORD> nameSize;
     std::vector<LONG> capsResults;  // lineGetDevCapsA results, one per call; then 0
+    LINEDIALPARAMS pace{};          // the default dial parameters the capabilities carry
 };
 
 // Times are milliseconds after the call request was accepted.

@@ -106,7 +106,15 @@ struct LINEEXTENSIONID {
     DWORD dwExtensionID3;
 };
 
-// The fixed part up to the string format; strings follow at their offsets from the start.
+// Milliseconds: a "," pause, the gap between digits, one digit's tone, the wait for dial tone.
+struct LINEDIALPARAMS {
+    DWORD dwDialPause;
+    DWORD dwDialSpeed;
+    DWORD dwDigitDuration;
+    DWORD dwWaitForDialtone;
+};
+
+// The fixed part up to the default dial parameters; strings follow at their offsets from the start.
 struct LINEDEVCAPS {
     DWORD dwTotalSize;
     DWORD dwNeededSize;
@@ -124,13 +132,33 @@ struct LINEDEVCAPS {
     DWORD dwBearerModes;
     DWORD dwMaxRate;
     DWORD dwMediaModes;
-};
-
-struct LINEDIALPARAMS {
-    DWORD dwDialPause;
-    DWORD dwDialSpeed;
-    DWORD dwDigitDuration;
-    DWORD dwWaitForDialtone;
+    DWORD dwGenerateToneModes;
+    DWORD dwGenerateToneMaxNumFreq;
+    DWORD dwGenerateDigitModes;
+    DWORD dwMonitorToneMaxNumFreq;
+    DWORD dwMonitorToneMaxNumEntries;
+    DWORD dwMonitorDigitModes;
+    DWORD dwGatherDigitsMinTimeout;
+    DWORD dwGatherDigitsMaxTimeout;
+    DWORD dwMedCtlDigitMaxListSize;
+    DWORD dwMedCtlMediaMaxListSize;
+    DWORD dwMedCtlToneMaxListSize;
+    DWORD dwMedCtlCallStateMaxListSize;
+    DWORD dwDevCapFlags;
+    DWORD dwMaxNumActiveCalls;
+    DWORD dwAnswerMode;
+    DWORD dwRingModes;
+    DWORD dwLineStates;
+    DWORD dwUUIAcceptSize;
+    DWORD dwUUIAnswerSize;
+    DWORD dwUUIMakeCallSize;
+    DWORD dwUUIDropSize;
+    DWORD dwUUISendUserUserInfoSize;
+    DWORD dwUUICallInfoSize;
+    LINEDIALPARAMS MinDialParams;
+    LINEDIALPARAMS MaxDialParams;
+    // The pace the line dials at: the modem provider fills it from the modem's own registers.
+    LINEDIALPARAMS DefaultDialParams;
 };
 
 struct LINECALLPARAMS {
