@@ -1,6 +1,7 @@
 #include "zylma/app/enlace.h"
 
 #include "zylma/app/cambio_clave.h"
+#include "zylma/app/modem.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
@@ -183,10 +184,7 @@ void TimerPID_Timer(Programa& p) {
         IniciaTrama(p, copia);
         return;
     }
-    p.CadenaAuxiliar = p.CadenaComando;
-    p.CadenaComando = PartirParaMarcar(p.CadenaAuxiliar);
-    if (p.alMarcarModem) p.alMarcarModem();
-    else MarcaPorModem(p);
+    MarcaComandoPC(p);
 }
 
 void ConectaEnlace(Programa& p, ZylForPri& w) {

@@ -46,6 +46,7 @@ void TestHost::runModal(Form& form) {
 }
 
 void TestHost::formShown(Form& form) { trace.push_back("show " + form.name()); }
+void TestHost::refresh(Form& form) { trace.push_back("refresh " + form.name()); }
 void TestHost::formHidden(Form& form) { trace.push_back("hide " + form.name()); }
 void TestHost::formUnloaded(Form& form) { trace.push_back("unload " + form.name()); }
 void TestHost::focus(Control& control) { trace.push_back("focus " + control.name()); }

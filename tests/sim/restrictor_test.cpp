@@ -430,8 +430,12 @@ TEST(Comandos, KitTableFramesUnambiguously) {
         EXPECT_FALSE(t->empty());
         // "D" starts a frame, "P" ends it, a "1" could be taken for the closing one.
         EXPECT_EQ(t->find_first_of("DPT1"), std::string::npos) << *t;
+        // The same texts are dialled in "PC" installations: telephone keys only.
+        EXPECT_EQ(t->find_first_not_of("*#023456789"), std::string::npos) << *t;
     }
-    EXPECT_NE(k.lectura, k.escritura);
+    const std::vector<std::string> all = {k.lectura, k.escritura, k.resetFabrica, k.verificar, k.colgado};
+    for (std::size_t i = 0; i < all.size(); ++i)
+        for (std::size_t j = i + 1; j < all.size(); ++j) EXPECT_NE(all[i], all[j]);
     EXPECT_EQ(k.lectura, ComandosKit().lectura);
 }
 

@@ -1126,6 +1126,11 @@ void QtHost::focus(Control& control) {
     if (w && !w->hasFocus() && w->isVisible() && w->isEnabled()) w->setFocus(Qt::OtherFocusReason);
 }
 
+void QtHost::refresh(Form& form) {
+    // Paints at once, without an event loop: nothing else runs before the caller goes on.
+    if (QWidget* w = windowOf(form); w && w->isVisible()) w->repaint();
+}
+
 void QtHost::runModal(Form& form) {
     if (quitting_ || !form.visible()) return;
     // Already up without being modal (shown modeless before): it becomes modal now.

@@ -36,6 +36,9 @@ public:
     virtual void formHidden(Form& form) = 0;
     virtual void formUnloaded(Form& form) = 0;
     virtual void focus(Control& control) = 0;
+    // Draws the form now, running no event: what it shows before a call that blocks the
+    // thread (the modem's dial) is what the user sees while it blocks.
+    virtual void refresh(Form&) {}
 
     // A timer's Enabled or Interval changed: (re)schedule it from now, or drop it.
     virtual void timerChanged(Timer& timer) = 0;

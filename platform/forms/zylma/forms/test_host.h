@@ -36,7 +36,7 @@ public:
     std::function<void(Form&)> whileModal;
 
     // One line per observable event: "msg TITLE: TEXT", "popup NAME", "show FORM", "modal FORM",
-    // "hide FORM", "unload FORM", "focus CONTROL", "quit".
+    // "hide FORM", "unload FORM", "focus CONTROL", "refresh FORM", "quit".
     std::vector<std::string> trace;
 
     int msgBox(const std::string& prompt, int style, const std::string& title) override;
@@ -46,6 +46,7 @@ public:
     void formHidden(Form& form) override;
     void formUnloaded(Form& form) override;
     void focus(Control& control) override;
+    void refresh(Form& form) override;
     void timerChanged(Timer& timer) override;
     std::uint32_t tickCount() override { return now_; }
     void doEvents() override;

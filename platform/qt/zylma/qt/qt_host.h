@@ -47,6 +47,7 @@ public:
     void formHidden(forms::Form& form) override;
     void formUnloaded(forms::Form& form) override;
     void focus(forms::Control& control) override;
+    void refresh(forms::Form& form) override;
     void timerChanged(forms::Timer& timer) override;
     std::uint32_t tickCount() override;
     void doEvents() override;
