@@ -40,15 +40,41 @@ bool mismoNombre(const std::string& a, const std::string& b) {
 
 std::string nombreDe(const std::string& ruta) { return std::filesystem::path(ruta).filename().string(); }
 
+// The folders of the kit that an installation replaces or takes away: the pictures and the
+// eight model folders. Whatever else lies in the application folder (a packaged program's
+// libraries, the user's documents) is not the kit's and stays.
+bool esCarpetaDelKit(const std::string& nombre) {
+    if (mismoNombre(nombre, kImagenes)) return true;
+    for (const char* m : kModelosInstalables)
+        if (mismoNombre(nombre, CarpetaModelo(m))) return true;
+    return false;
+}
+
+// Asks the test hook before a step that writes; a "no" fails the step as the disk would.
+bool paso(const PruebaMovimiento& prueba, const std::string& destino, std::string& error) {
+    if (!prueba || prueba(destino)) return true;
+    error = "No se pudo escribir en " + destino;
+    return false;
+}
+
+// The shared folder as it lies in `app`: its three names, found without regard to case.
+struct Compartida {
+    std::string utilerias, generales, equipos;
+    std::string relativa() const { return utilerias + "/" + generales + "/" + equipos; }
+};
+Compartida compartidaEn(const std::string& app) {
+    const std::string real = files::resolvePath(records::sharedFolder(app));
+    const std::filesystem::path p(real);
+    return {p.parent_path().parent_path().filename().string(), p.parent_path().filename().string(),
+            p.filename().string()};
+}
+
 // The renames of the swap, so a failure can put each one back, last first.
 class Intercambio {
 public:
     explicit Intercambio(const PruebaMovimiento& prueba) : prueba_(prueba) {}
     bool mueve(const std::string& de, const std::string& a, std::string& error) {
-        if (prueba_ && !prueba_(a)) {
-            error = "No se pudo mover " + de + " a " + a;
-            return false;
-        }
+        if (!paso(prueba_, a, error)) return false;
         if (!archivos::renombra(de, a, error)) return false;
         hechos_.emplace_back(de, a);
         return true;
@@ -114,28 +140,39 @@ bool revisaKit(const std::string& app, const std::string& modelo, const std::str
 
 // The new folders and the library in `nuevo`, from the kit in `app`.
 bool preparaNuevo(const std::string& app, const std::string& nuevo, const std::string& modelo,
-                  const std::string& sistema, std::string& error) {
+                  const std::string& sistema, std::string& error, const PruebaMovimiento& prueba) {
     const std::string compartida = records::sharedFolder(app);
     const std::string nuevaCompartida = records::sharedFolder(nuevo);
-    if (!archivos::copiaCarpeta(app + "/" + kImagenes, nuevo, error)) return false;
-    if (!archivos::copiaCarpeta(app + "/" + CarpetaModelo(modelo), nuevo, error)) return false;
+    for (const std::string& c : {app + "/" + kImagenes, app + "/" + CarpetaModelo(modelo)})
+        if (!paso(prueba, nuevo + "/" + nombreDe(files::resolvePath(c)), error) || !archivos::copiaCarpeta(c, nuevo, error))
+            return false;
     for (const std::string& c : {nuevo + "/" + kUtilerias, nuevo + "/" + kUtilerias + "/Generales", nuevaCompartida})
-        if (!archivos::creaCarpeta(c, error)) return false;
+        if (!paso(prueba, c, error) || !archivos::creaCarpeta(c, error)) return false;
     // A pattern with no file is no fault: the last-transmission record, for one, comes with the
     // first write.
     for (const char* patron : kPatronesComunes)
-        if (!archivos::copiaArchivos(compartida, patron, nuevaCompartida, error)) return false;
+        if (!paso(prueba, nuevaCompartida + "/" + patron, error) ||
+            !archivos::copiaArchivos(compartida, patron, nuevaCompartida, error))
+            return false;
     // The option's own record, by its full caption: "Fenzo Kalmoro" is not "Fenzo".
     const std::string software = nombreDe(files::resolvePath(compartida + "/" + modelo + ".Wcon"));
-    if (!archivos::copiaArchivos(compartida, software, nuevaCompartida, error)) return false;
-    if (!archivos::renombra(nuevaCompartida + "/" + software, records::pathSoftware(nuevo), error)) return false;
+    if (!paso(prueba, nuevaCompartida + "/" + software, error) ||
+        !archivos::copiaArchivos(compartida, software, nuevaCompartida, error))
+        return false;
+    if (!paso(prueba, records::pathSoftware(nuevo), error) ||
+        !archivos::renombra(nuevaCompartida + "/" + software, records::pathSoftware(nuevo), error))
+        return false;
     const std::string libreria = nombreDe(files::resolvePath(compartida + "/" + LibreriaParaSistema(sistema)));
-    if (!archivos::copiaArchivos(compartida, libreria, nuevo, error)) return false;
-    return archivos::renombra(nuevo + "/" + libreria, nuevo + "/" + kLibreria, error);
+    if (!paso(prueba, nuevo + "/" + libreria, error) || !archivos::copiaArchivos(compartida, libreria, nuevo, error))
+        return false;
+    return paso(prueba, nuevo + "/" + kLibreria, error) &&
+           archivos::renombra(nuevo + "/" + libreria, nuevo + "/" + kLibreria, error);
 }
 
-// Swaps the new state in: the old folders go into `anterior`, the new ones take their place,
-// the shared folder last, so the first-run mark goes only with the last rename.
+// Swaps the new state in: the kit's old folders go into `anterior`, the new ones take their
+// place, the shared folder last, so the first-run mark goes only with the last rename. Only the
+// shared folder itself is swapped, under the two folders that lead to it, so nothing else in
+// them is touched either.
 bool intercambia(const std::string& app, const std::string& nuevo, const std::string& anterior, std::string& error,
                  bool& restaurado, const PruebaMovimiento& prueba) {
     Intercambio cambio(prueba);
@@ -147,29 +184,49 @@ bool intercambia(const std::string& app, const std::string& nuevo, const std::st
         return false;
     };
     for (const std::string& c : archivos::carpetasDe(app)) {
-        if (mismoNombre(c, kTemporal) || mismoNombre(c, kUtilerias)) continue;
+        if (!esCarpetaDelKit(c)) continue;
         if (!cambio.mueve(app + "/" + c, anterior + "/" + c, error)) return falla();
     }
     for (const std::string& c : archivos::carpetasDe(nuevo)) {
         if (mismoNombre(c, kUtilerias)) continue;
         if (!cambio.mueve(nuevo + "/" + c, app + "/" + c, error)) return falla();
     }
+    const std::string marca = std::filesystem::path(anterior).parent_path() / kSinLibreria;
     if (archivos::existeArchivo(app + "/" + kLibreria)) {
         if (!cambio.mueve(app + "/" + kLibreria, anterior + "/" + kLibreria, error)) return falla();
     } else {
         // No build to put back: the mark tells an undo to take the new one away.
-        std::ofstream marca(std::filesystem::path(anterior).parent_path() / kSinLibreria);
-        if (!marca) {
+        if (!paso(prueba, marca, error)) return falla();
+        std::ofstream escrito(marca);
+        if (!escrito) {
             error = "No se pudo escribir en " + anterior;
             return falla();
         }
     }
     if (!cambio.mueve(nuevo + "/" + kLibreria, app + "/" + kLibreria, error)) return falla();
-    for (const std::string& c : archivos::carpetasDe(app)) {
-        if (!mismoNombre(c, kUtilerias)) continue;
-        if (!cambio.mueve(app + "/" + c, anterior + "/" + c, error)) return falla();
+    const Compartida c = compartidaEn(app);
+    for (const std::string& carpeta : {anterior + "/" + c.utilerias, anterior + "/" + c.utilerias + "/" + c.generales})
+        if (!paso(prueba, carpeta, error) || !archivos::creaCarpeta(carpeta, error)) return falla();
+    if (!cambio.mueve(app + "/" + c.relativa(), anterior + "/" + c.relativa(), error)) return falla();
+    if (!cambio.mueve(records::sharedFolder(nuevo), app + "/" + c.relativa(), error)) return falla();
+    return true;
+}
+
+// Puts one original set aside back in place of the half-installed copy that took its place.
+bool devuelve(const std::string& original, const std::string& aqui, std::string& error) {
+    std::string e;
+    bool libre = true;
+    std::error_code ec;
+    if (archivos::existeCarpeta(aqui) || std::filesystem::is_symlink(std::filesystem::symlink_status(files::resolvePath(aqui), ec)))
+        libre = archivos::borraCarpeta(aqui, e);
+    else if (archivos::existeArchivo(aqui) && !files::deleteFile(files::resolvePath(aqui))) {
+        libre = false;
+        e = "No se pudo borrar " + aqui;
     }
-    if (!cambio.mueve(nuevo + "/" + kUtilerias, app + "/" + kUtilerias, error)) return falla();
+    if (!libre || !archivos::renombra(original, aqui, e)) {
+        error += (error.empty() ? "" : "; ") + e;
+        return false;
+    }
     return true;
 }
 
@@ -217,7 +274,7 @@ bool InstalaEquipo(const std::string& appDado, const std::string& modelo, const 
     }
     bool restaurado = true;
     if (!archivos::creaCarpeta(temporal, error) || !archivos::creaCarpeta(nuevo, error) ||
-        !archivos::creaCarpeta(anterior, error) || !preparaNuevo(app, nuevo, modelo, sistema, error) ||
+        !archivos::creaCarpeta(anterior, error) || !preparaNuevo(app, nuevo, modelo, sistema, error, prueba) ||
         !intercambia(app, nuevo, anterior, error, restaurado, prueba)) {
         // Nothing of the kit was changed (or it was all put back): only the half-built copy goes.
         // What could not be put back stays where the message says.
@@ -263,24 +320,23 @@ bool RecuperaInstalacion(const std::string& appDado, std::string& error) {
         return true;
     }
     // Everything in `anterior` is an original of the kit; an entry of the same name in the
-    // folder is the half-installed copy that took its place.
+    // folder is the half-installed copy that took its place. The shared folder lies there under
+    // the two folders that lead to it, which themselves were never moved.
     std::vector<std::string> nombres = archivos::carpetasDe(anterior);
     for (const std::string& f : archivos::archivosDe(anterior)) nombres.push_back(f);
     bool ok = true;
     for (const std::string& n : nombres) {
-        const std::string aqui = app + "/" + n;
-        std::string e;
-        bool libre = true;
-        if (archivos::existeCarpeta(aqui))
-            libre = archivos::borraCarpeta(aqui, e);
-        else if (archivos::existeArchivo(aqui) && !files::deleteFile(files::resolvePath(aqui))) {
-            libre = false;
-            e = "No se pudo borrar " + aqui;
+        if (!mismoNombre(n, kUtilerias)) {
+            ok = devuelve(anterior + "/" + n, app + "/" + n, error) && ok;
+            continue;
         }
-        if (!libre || !archivos::renombra(anterior + "/" + n, aqui, e)) {
-            ok = false;
-            error += (error.empty() ? "" : "; ") + e;
-        }
+        for (const std::string& g : archivos::carpetasDe(anterior + "/" + n))
+            for (const std::string& e : archivos::carpetasDe(anterior + "/" + n + "/" + g)) {
+                std::string e2;
+                const bool camino = archivos::creaCarpeta(app + "/" + n, e2) && archivos::creaCarpeta(app + "/" + n + "/" + g, e2);
+                if (!camino) error += (error.empty() ? "" : "; ") + e2;
+                ok = camino && devuelve(anterior + "/" + n + "/" + g + "/" + e, app + "/" + n + "/" + g + "/" + e, error) && ok;
+            }
     }
     if (ok && archivos::existeArchivo(temporal + "/" + kSinLibreria) && !archivos::existeArchivo(anterior + "/" + kLibreria) &&
         archivos::existeArchivo(app + "/" + kLibreria) && !files::deleteFile(files::resolvePath(app + "/" + kLibreria))) {

@@ -32,7 +32,8 @@ inline std::map<std::string, std::string> estado(const std::string& folder) {
     namespace fs = std::filesystem;
     std::map<std::string, std::string> out;
     for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator(); ++it) {
-        const std::string rel = fs::relative(it->path(), folder).string();
+        // Lexically: a link must be named where it lies, not where it points.
+        const std::string rel = it->path().lexically_relative(folder).string();
         if (it->is_symlink())
             out[rel] = "l:" + fs::read_symlink(it->path()).string();
         else if (it->is_directory())

@@ -238,11 +238,11 @@ TEST_F(Asistente, AnInstallationStoppedMidwayIsUndoneAtTheNextStart) {
     struct Corte {};
     EXPECT_THROW(admin::InstalaEquipo(k.app, "Tendro", "Windows 98", error,
                                       [&](const std::string& d) {
-                                          if (d == k.app + "/Utilerias") throw Corte();
+                                          if (d == k.app + "/Utilerias/Generales/Equipos") throw Corte();
                                           return true;
                                       }),
                  Corte);
-    ASSERT_FALSE(fs::exists(k.app + "/Utilerias"));
+    ASSERT_FALSE(fs::exists(k.app + "/Utilerias/Generales/Equipos"));
     Inicio otra;
     otra.arranca(k.app);
     EXPECT_TRUE(otra.selector()->visible());

@@ -21,9 +21,10 @@ std::string LibreriaParaSistema(const std::string& sistema);
 // Rebuilds the application folder `app` (no trailing "/") from the kit it holds: keeps Imagenes
 // and the chosen model's folder; the shared folder gets the files "Equipo.*", "UltEnvio.*",
 // "Comandos.*", "Usuarios.*" and, as Software.WCon, the kit's software record of the option;
-// the dialler build for `sistema` becomes QRXdll.dll; every other folder goes; files directly in
-// `app` stay as they are. The kit's KWMD.DLL goes with the old shared folder, so the next start
-// is an ordinary one.
+// the dialler build for `sistema` becomes QRXdll.dll; the other models' folders go. Only what
+// the kit holds is touched: every other folder, file or link in `app` (and beside the shared
+// folder in Utilerias) stays as it is. The kit's KWMD.DLL goes with the old shared folder, so
+// the next start is an ordinary one.
 //
 // All or nothing: the kit is checked first, the new folders are built in `app`/Tempo2 and
 // swapped in by renames, and a failure puts back what was swapped; a run that was stopped dead
@@ -41,9 +42,9 @@ bool InstalaEquipo(const std::string& app, const std::string& modelo, const std:
 // try).
 bool RecuperaInstalacion(const std::string& app, std::string& error);
 
-// The same, with `prueba` asked before each rename of the swap and before the commit (given the
-// target path); false makes that rename fail, so tests reach every step a real failure could
-// stop at.
+// The same, with `prueba` asked before every step that writes (each copy, folder made, rename of
+// the swap, and the commit; given the path written); false makes that step fail, so tests reach
+// every step a real failure could stop at.
 using PruebaMovimiento = std::function<bool(const std::string& destino)>;
 bool InstalaEquipo(const std::string& app, const std::string& modelo, const std::string& sistema,
                    std::string& error, const PruebaMovimiento& prueba);
