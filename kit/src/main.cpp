@@ -3,6 +3,9 @@
 //
 //   zylma-kit --sources DIR --kit DIR                  the installation kit, every installation
 //   zylma-kit --sources DIR --app DIR [--software N]   a ready application folder (installation N)
+//   --clase C                                          every software record written gets the
+//                                                      installation class C (say "PC": the modem
+//                                                      road), whatever its source says
 //
 // Sources: one field per line, "N = value"; the value is everything after "= " as it stands, or
 // the text between double quotes when it starts and ends with one (for leading blanks). Lines
@@ -32,6 +35,8 @@ namespace {
 // The model folders of the kit, as the set-up wizard and the configuration paths name them.
 const char* const kModelFolders[] = {"Sonobrisa", "Tendro", "Omnivelda", "Plurimandelo",
                                      "Fenzo", "Quintavo", "Selvarindo", "Tresmolinas"};
+
+const std::set<std::string> kClasses = {"Gardomelinta", "Distribuidor", "GrandeUsuario", "PC"};
 
 struct KitError {
     std::string text;
@@ -102,8 +107,7 @@ void checkSoftware(const fs::path& file, const Record& r) {
         fail(file.string() + ": field 24 (time-out) must be 0 to 32 seconds");
     if (r[25].size() != 4)
         fail(file.string() + ": field 25 (modifier code) must have 4 characters");
-    static const std::set<std::string> classes = {"Gardomelinta", "Distribuidor", "GrandeUsuario", "PC"};
-    if (!classes.count(r[26]))
+    if (!kClasses.count(r[26]))
         fail(file.string() + ": field 26 is not an installation class");
 }
 
@@ -241,7 +245,7 @@ void writeCommon(const Kit& kit, const fs::path& sources, const fs::path& root, 
 }
 
 int run(int argc, char** argv) {
-    std::string sources, kitDir, appDir, installation = "Gardomelinta", fecha = "01/12/2026";
+    std::string sources, kitDir, appDir, installation = "Gardomelinta", fecha = "01/12/2026", clase;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&]() -> std::string {
@@ -259,14 +263,22 @@ int run(int argc, char** argv) {
             installation = value();
         else if (a == "--fecha")
             fecha = value();
+        else if (a == "--clase")
+            clase = value();
         else
             fail("unknown argument " + a);
     }
     if (sources.empty() || (kitDir.empty() && appDir.empty()))
-        fail("usage: zylma-kit --sources DIR (--kit DIR | --app DIR [--software NAME]) [--fecha D]");
+        fail("usage: zylma-kit --sources DIR (--kit DIR | --app DIR [--software NAME]) [--clase C] [--fecha D]");
 
     umask(022);
-    const Kit kit = load(sources);
+    Kit kit = load(sources);
+    if (!clase.empty()) {
+        if (!kClasses.count(clase))
+            fail("--clase " + clase + " is not an installation class");
+        for (auto& [name, r] : kit.software)
+            r[26] = clase;
+    }
     if (!kitDir.empty()) {
         clearOwnFiles(kitDir);
         writeCommon(kit, sources, kitDir, fecha);
