@@ -83,9 +83,15 @@ TEST(QrxBinding, MissingOrUnusableLibraryIsAMessage) {
 // folder, an installed one, holds the standard build as QRXdll.dll and no KWMD.DLL (which
 // would mark a first run).
 TEST(QrxBinding, KitTreeAndApplicationFolderOfTheBuildTree) {
-    const std::string kit = std::string(ZYLMA_BINARY_DIR) + "/kit-tree/Utilerias/Generales/Equipos/";
-    for (const char* name : {"KWMD.DLL", "KWMD95.DLL"}) EXPECT_TRUE(fs::is_regular_file(kit + name)) << name;
-    for (const char* name : {"QRXdll.dll", "libzylma_tapi_modem.so"})
+    // Both kits, the "PC" one too, with the provider and the system-call layer in their root.
+    for (const char* tree : {"/kit-tree/", "/kit-tree-pc/"}) {
+        const std::string root = std::string(ZYLMA_BINARY_DIR) + tree;
+        const std::string kit = root + "Utilerias/Generales/Equipos/";
+        for (const char* name : {"KWMD.DLL", "KWMD95.DLL"}) EXPECT_TRUE(fs::is_regular_file(kit + name)) << tree << name;
+        for (const char* name : {"libzylma_tapi_modem.so", "libzylma_winapi.so"})
+            EXPECT_TRUE(fs::is_regular_file(root + name)) << tree << name;
+    }
+    for (const char* name : {"QRXdll.dll", "libzylma_tapi_modem.so", "libzylma_winapi.so"})
         EXPECT_TRUE(fs::is_regular_file(std::string(ZYLMA_APP_DIR) + "/" + name)) << name;
     EXPECT_FALSE(fs::exists(std::string(ZYLMA_APP_DIR) + "/Utilerias/Generales/Equipos/KWMD.DLL"));
     QrxCall call(kStandard);

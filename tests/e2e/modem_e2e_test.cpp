@@ -32,7 +32,7 @@ struct ModemInstallation : ::testing::Test {
     std::unique_ptr<ProgramHarness> h;
     std::string locks;
 
-    void start(FakeModemSetup setup) {
+    void start(FakeModemSetup setup, const char* build = QRX_STANDARD) {
         setup.scale = kScale;
         modem = std::make_unique<FakeModem>(setup);
         folder.writeSoftware(AppFolder::softwareRecord("PC"));
@@ -43,7 +43,7 @@ struct ModemInstallation : ::testing::Test {
                               {"ResetFabrica", k.resetFabrica},
                               {"Verificar", k.verificar},
                               {"Colgado", k.colgado}});
-        std::filesystem::copy_file(QRX_STANDARD, folder.path() + "/QRXdll.dll");
+        std::filesystem::copy_file(build, folder.path() + "/QRXdll.dll");
         locks = folder.path() + "/locks";
         std::filesystem::create_directory(locks);
         ::setenv("ZYLMA_TELEPHONY", TAPI_MODEM, 1);
@@ -114,6 +114,41 @@ TEST_F(ModemInstallation, LongKeyChangeIsNotCutInMidDial) {
     EXPECT_EQ(modem->dials()[0], keys);
     EXPECT_TRUE(modem->aborted().empty()) << modem->aborted()[0];
     EXPECT_EQ(kzq(), std::vector<std::string>{"KZQ|¡ OK !"});
+}
+
+// The library's box runs the program's events in both builds, and the older build's wait does
+// too: a command whose send timer fires then is not dialled on top of the call; it is turned
+// away with one message once the call is over.
+TEST_F(ModemInstallation, CommandDuringARunningCallIsTurnedAwayOnce) {
+    for (const char* build : {QRX_STANDARD, QRX_OLDER}) {
+        SCOPED_TRACE(build);
+        FakeModemSetup busy;
+        busy.result = "BUSY";
+        TearDown();
+        std::filesystem::remove(folder.path() + "/QRXdll.dll");
+        std::filesystem::remove_all(folder.path() + "/locks");
+        start(busy, build);
+        bool pressed = false;
+        h->host.whileMessage = [&](const forms::TestHost::Message& m) {
+            if (m.title == "KZQ" && !pressed) {
+                pressed = true;
+                w().comando(10).userClick();
+                h->host.advance(5000);  // "&Reset Fábrica"'s send timer, inside the call
+            }
+            return 0;
+        };
+        w().comando(2).userClick();
+        h->host.advance(5000);
+        EXPECT_TRUE(pressed);
+        ASSERT_EQ(modem->dials().size(), 1u);
+        EXPECT_EQ(modem->dials()[0], sim::ComandosKit().verificar + ",1234");
+        ASSERT_EQ(h->host.messages.size(), 2u) << kzq().back();
+        EXPECT_EQ(kzq()[0], "KZQ|¡ OK !");
+        EXPECT_EQ(h->host.messages[1].title, "ZYLMA");
+        EXPECT_NE(h->host.messages[1].text.find("\"ResetFabrica\""), std::string::npos);
+        h->host.advance(20000);
+        EXPECT_EQ(modem->dials().size(), 1u);  // nothing kept back to go out later
+    }
 }
 
 }  // namespace

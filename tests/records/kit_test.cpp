@@ -247,3 +247,22 @@ TEST_F(Kit, ABrokenSourceStopsTheGeneratorWithTheFileAndLineNamed) {
         EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
     }
 }
+
+// A kit made for one installation class: every option's software record carries it, and
+// nothing else of the record changes; a class the program does not know is refused.
+TEST_F(Kit, KitForAChosenInstallationClass) {
+    ASSERT_EQ(runKit("--sources \"" + kSources + "\" --kit \"" + dir + "/plain\""), 0);
+    ASSERT_EQ(runKit("--sources \"" + kSources + "\" --kit \"" + dir + "/pc\" --clase PC"), 0);
+    for (const auto& [option, folder] : kOptions) {
+        SCOPED_TRACE(option);
+        Record plain = readRecord(sharedFolder(dir + "/plain") + "/" + option + ".Wcon", RegistroSoftware);
+        const Record pc = readRecord(sharedFolder(dir + "/pc") + "/" + option + ".Wcon", RegistroSoftware);
+        ASSERT_EQ(pc.size(), 27u);
+        EXPECT_EQ(pc[26], "PC");
+        plain[26] = "PC";
+        EXPECT_EQ(pc, plain);
+    }
+    std::string errors;
+    EXPECT_NE(runKit("--sources \"" + kSources + "\" --kit \"" + dir + "/x\" --clase Modem", &errors), 0);
+    EXPECT_NE(errors.find("Modem"), std::string::npos) << errors;
+}
