@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZYLMA_BUILD:-$here/build}
 
 pkgs=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev
-      qt6-base-dev libqt6serialport6-dev libgl-dev fonts-dejavu-core)
+      qt6-base-dev libqt6serialport6-dev libgl-dev fonts-dejavu-core qt6-translations-l10n)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

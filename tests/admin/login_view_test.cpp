@@ -90,7 +90,7 @@ TEST_F(LoginView, LoginAndPortChoiceAreDrawnAndEnterIsAceptar) {
     app::ZylForPri& w = programa->pri();
     EXPECT_TRUE(host.windowOf(w)->isVisible());
     EXPECT_NE(host.barMenuOf(*w.ZylMnuCon), nullptr);
-    EXPECT_NE(host.barMenuOf(*w.ZylMnuMon), nullptr);
+    EXPECT_NE(host.barActionOf(*w.ZylMnuMon), nullptr);
     EXPECT_EQ(programa->NumPuerto, 3);
 }
 
@@ -135,7 +135,7 @@ TEST_F(LoginView, OrdinaryUserHasNeitherMenuNorItsMnemonic) {
     ASSERT_NE(ventana, nullptr);
     EXPECT_TRUE(ventana->isVisible());
     EXPECT_EQ(host.barMenuOf(*w.ZylMnuCon), nullptr);
-    EXPECT_EQ(host.barMenuOf(*w.ZylMnuMon), nullptr);
+    EXPECT_EQ(host.barActionOf(*w.ZylMnuMon), nullptr);
     EXPECT_NE(host.barMenuOf(*w.ZylMnuPri), nullptr);
     ventana->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(ventana));

@@ -25,6 +25,7 @@ class QSocketNotifier;
 class QEventLoop;
 class QMenu;
 class QApplication;
+class QAction;
 
 namespace zylma::qt {
 
@@ -67,8 +68,12 @@ public:
     QWidget* windowOf(const forms::Form& form) const;
     // The widget that draws a control, or nullptr (a timer, or a form without a window).
     QWidget* widgetOf(const forms::Control& control) const;
-    // The menu bar's menu for a top-level menu, or nullptr while it is hidden or not built.
+    // The menu bar's menu for a top-level menu with items, or nullptr while it is hidden or not
+    // built.
     QMenu* barMenuOf(const forms::Menu& menu) const;
+    // A top-level menu's entry in the menu bar (with items or without), or nullptr while it is
+    // hidden or not built.
+    QAction* barActionOf(const forms::Menu& menu) const;
 
 private:
     friend class FormWindow;
@@ -82,6 +87,8 @@ private:
     void formGone(forms::Form& form);
     void endModal(forms::Form& form);
     void windowActivated(forms::Form& form);
+    void forgetTimersOf(forms::Form& form);
+    void forgetBox(QWidget* box);
 
     std::map<const forms::Form*, std::unique_ptr<FormState>> forms_;
     std::map<forms::Timer*, QTimer*> timers_;
@@ -104,6 +111,11 @@ bool grabForm(forms::Form& form, const std::string& pngPath);
 // with the host; it builds the program, shows its first form and returns host.exec():
 //   return runApplication(argc, argv, [](QtHost& h) { Programa p(h); p.inicia(); return h.exec(); });
 int runApplication(int argc, char** argv, const std::function<int(QtHost&)>& body);
+
+// Loads Qt's own Spanish translation (the standard buttons of message boxes read "Aceptar",
+// "Cancelar", "Sí", "No") from `folder`, or from Qt's translations folder when it is empty. False,
+// and Qt's English left in place, when the file is not there.
+bool installSpanishTranslation(const std::string& folder = std::string());
 
 // The font every form is drawn with: it renders the same on a desktop and under the offscreen
 // platform the view tests use.

@@ -1,0 +1,35 @@
+// A frame: a QGroupBox that holds its controls, with a click and a double-click of its own.
+#include "host_parts.h"
+
+#include <QGroupBox>
+#include <QMouseEvent>
+
+namespace zylma::qt {
+
+using forms::Frame;
+
+namespace {
+
+class FrameBinding : public Binding {
+public:
+    FrameBinding(QtHost& h, Frame& f, QGroupBox* w) : Binding(h, f, w) {}
+
+protected:
+    void syncCaption() override { static_cast<QGroupBox*>(widget_.data())->setTitle(toQt(control_->caption())); }
+
+    bool leftPress(int) override { return true; }
+    bool leftRelease(QMouseEvent* me) override {
+        if (widget_->rect().contains(me->position().toPoint())) control_->userClick();
+        return true;
+    }
+    bool leftDoubleClick() override {
+        control_->userDblClick();
+        return true;
+    }
+};
+
+}  // namespace
+
+Binding* bindFrame(QtHost& h, Frame& f, QWidget* parent) { return new FrameBinding(h, f, new QGroupBox(parent)); }
+
+}  // namespace zylma::qt
