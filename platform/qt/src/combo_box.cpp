@@ -49,6 +49,9 @@ protected:
             if (editable) {
                 w->setInsertPolicy(QComboBox::NoInsert);
                 w->setCompleter(nullptr);
+                // Qt's combo picks the entry its text spells when the focus leaves the text: a
+                // typed name would then become a pick. Only the user picks.
+                QObject::disconnect(w->lineEdit(), &QLineEdit::editingFinished, w, nullptr);
                 editor_ = w->lineEdit();
                 editor_->installEventFilter(this);
                 editor_->setContextMenuPolicy(Qt::PreventContextMenu);

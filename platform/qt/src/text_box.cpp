@@ -42,6 +42,11 @@ protected:
         QString shown = displayText(t.text(), t.multiLine);
         if (auto* le = qobject_cast<QLineEdit*>(editor_.data())) {
             le->setEchoMode(t.passwordChar ? QLineEdit::Password : QLineEdit::Normal);
+            // The box's own password character, not the style's dot.
+            const QString mask = t.passwordChar ? QStringLiteral("QLineEdit { lineedit-password-character: %1; }")
+                                                      .arg(static_cast<unsigned char>(t.passwordChar))
+                                                : QString();
+            if (le->styleSheet() != mask) le->setStyleSheet(mask);
             if (le->text() != shown) le->setText(shown);
         } else if (auto* pe = qobject_cast<QPlainTextEdit*>(editor_.data())) {
             QString now = pe->toPlainText();

@@ -1,0 +1,197 @@
+#include "gui_fixture.h"
+
+#include "qt_test_app.h"
+#include "zylma/admin/arranque.h"
+#include "zylma/app/zyl_for_pri.h"
+#include "zylma/models/modelos.h"
+#include "zylma/records/records.h"
+#include "zylma/serial/qt_serial_port.h"
+#include "zylma/sim/comandos.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QPixmap>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace zylma::testing {
+
+Gui::Gui() : a(qt::testing::app()) {
+    qt::applyStandardFont();
+    // Every box is answered as a user would: by a click on one of its drawn buttons.
+    vigia_ = new QTimer;
+    QObject::connect(vigia_, &QTimer::timeout, [this] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            if (box->isVisible()) atiendeCaja(*box);
+    });
+    vigia_->start(20);
+}
+
+Gui::~Gui() {
+    delete vigia_;
+    p.reset();
+    host.reset();
+    line.reset();
+    ::unsetenv("ZYLMA_COM1");
+}
+
+void Gui::atiendeCaja(QMessageBox& box) {
+    CajaVista v;
+    v.titulo = box.windowTitle().toStdString();
+    v.texto = box.text().toStdString();
+    v.ancho = box.width();
+    QAbstractButton* elegido = box.defaultButton();
+    const std::string quiero = respuestas.empty() ? std::string() : respuestas.front();
+    for (QAbstractButton* b : box.buttons()) {
+        std::string t = b->text().remove('&').toStdString();
+        v.botones.push_back(t);
+        if (!quiero.empty() && t == quiero) elegido = b;
+    }
+    if (!quiero.empty()) respuestas.pop_front();
+    if (!elegido) return;
+    v.pulsado = elegido->text().remove('&').toStdString();
+    cajas.push_back(v);
+    box.grab().save(QString::fromStdString(rutaFoto("box-" + std::to_string(cajas.size()) + ".png")), "PNG");
+    QTest::mouseClick(elegido, Qt::LeftButton);
+}
+
+void Gui::instala(const std::string& clase, const std::vector<std::pair<std::string, std::string>>& extra) {
+    folder.writeSoftware(AppFolder::softwareRecord(clase));
+    const auto& k = sim::ComandosKit();
+    std::vector<std::pair<std::string, std::string>> comandos = {{"Lectura", k.lectura},
+                                                                  {"Escritura", k.escritura},
+                                                                  {"ResetFabrica", k.resetFabrica},
+                                                                  {"Verificar", k.verificar},
+                                                                  {"Colgado", k.colgado}};
+    comandos.insert(comandos.end(), extra.begin(), extra.end());
+    folder.writeCommands(comandos);
+    const char* restricciones[] = {"Larga distancia", "Celulares", "Internacional", "Servicios 900",
+                                   "Servicios especiales (040)", "Operadora", "Cobro revertido",
+                                   "Servicios 0800", "Locales"};
+    const std::pair<const char*, const char*> modelos[] = {
+        {"Sonobrisa", "12"}, {"Téndro", "30"},   {"Omnivelda", "30"}, {"Plurimandelo", "30"}, {"Fenzo", "30"},
+        {"Fenzo", "8"},      {"Quintavo", "15"}, {"Selvarindo", "72"}, {"Tresmolina", "30"}};
+    for (const auto& [modelo, version] : modelos) {
+        records::Record conf(57);
+        for (int i = 0; i < 20; ++i) conf[i] = "Parámetro " + std::to_string(i + 1);
+        conf[40] = "111111111";
+        conf[41] = modelo;
+        conf[43] = "1234";
+        conf[44] = version;
+        for (int i = 0; i < 9; ++i) conf[45 + i] = restricciones[i];
+        conf[54] = std::string(20, '1');
+        conf[55] = "000000000";
+        folder.writeConfig(modelo, version, conf);
+    }
+    records::Record cred{"tecnico", "zylma2026"};
+    ASSERT_EQ(records::writeSingle(records::pathCredenciales(folder.path()), records::RegistroCredenciales, cred),
+              records::Status::Ok);
+}
+
+void Gui::conectaSimulador(const std::string& modelo) {
+    sim::Options o;
+    o.model = modelo;
+    line = std::make_unique<SimLine>(o);
+    ::setenv("ZYLMA_COM1", line->path().c_str(), 1);
+}
+
+void Gui::arranca() {
+    host = std::make_unique<qt::QtHost>();
+    p = std::make_unique<app::Programa>(*host, folder.path(), [] { return serial::makeQtSerialPort(); });
+    models::RegistraModelos(p->modelos());
+    admin::Arranca(*p);
+    QApplication::processEvents();
+}
+
+void Gui::principal() {
+    host = std::make_unique<qt::QtHost>();
+    p = std::make_unique<app::Programa>(*host, folder.path(), [] { return serial::makeQtSerialPort(); });
+    models::RegistraModelos(p->modelos());
+    p->NivelUsuario = "Ingenieria";
+    p->NumPuerto = 1;
+    p->pri().show();
+    activa(p->pri());
+}
+
+QWidget* Gui::w(const forms::Control& c) const {
+    QWidget* wd = host->widgetOf(c);
+    EXPECT_NE(wd, nullptr) << c.name() << " has no widget";
+    return wd;
+}
+
+QWidget* Gui::ventana(const forms::Form& f) const { return host->windowOf(f); }
+
+void Gui::clic(QWidget* wd, QPoint at, Qt::MouseButton b) {
+    ASSERT_NE(wd, nullptr);
+    EXPECT_TRUE(wd->isVisible()) << wd->objectName().toStdString();
+    if (at.x() < 0) at = wd->rect().center();
+    QTest::mouseClick(wd, b, Qt::NoModifier, at);
+}
+
+void Gui::dobleClic(const forms::Control& c) {
+    QWidget* wd = w(c);
+    ASSERT_NE(wd, nullptr);
+    QTest::mouseDClick(wd, Qt::LeftButton, Qt::NoModifier, wd->rect().center());
+}
+
+void Gui::teclas(QWidget* wd, const QString& texto) { QTest::keyClicks(wd, texto); }
+void Gui::tecla(QWidget* wd, int key, Qt::KeyboardModifiers mods) {
+    QTest::keyClick(wd, static_cast<Qt::Key>(key), mods);
+}
+
+QWidget* Gui::foco() const {
+    QWidget* f = QApplication::focusWidget();
+    return f ? f : QApplication::activeWindow();
+}
+
+void Gui::teclas(const QString& texto) {
+    // One key at a time: a key may move the focus or open a window.
+    for (QChar ch : texto) QTest::keyClicks(foco(), QString(ch));
+}
+void Gui::tecla(int key, Qt::KeyboardModifiers mods) { QTest::keyClick(foco(), static_cast<Qt::Key>(key), mods); }
+
+void Gui::eligeEnLista(const forms::ComboBox& c, const QString& entrada) {
+    auto* cb = como<QComboBox>(c);
+    ASSERT_NE(cb, nullptr);
+    const int i = cb->findText(entrada);
+    ASSERT_GE(i, 0) << entrada.toStdString() << " is not in the list";
+    cb->showPopup();
+    QAbstractItemView* vista = cb->view();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return vista->isVisible(); }, 2000));
+    const QRect r = vista->visualRect(cb->model()->index(i, 0));
+    QTest::mouseClick(vista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    QTest::qWaitFor([&] { return !vista->isVisible(); }, 2000);
+}
+
+void Gui::activa(const forms::Form& f) {
+    QWidget* wd = ventana(f);
+    ASSERT_NE(wd, nullptr);
+    wd->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wd)) << f.name();
+}
+
+bool Gui::espera(const std::function<bool()>& cond, int ms) { return QTest::qWaitFor(cond, ms); }
+
+std::string Gui::rutaFoto(const std::string& nombre) {
+    const std::string carpeta = std::string(ZYLMA_BINARY_DIR) + "/screenshots/gui";
+    std::filesystem::create_directories(carpeta);
+    const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
+    return carpeta + "/" + (t ? std::string(t->name()) + "-" : std::string()) + nombre;
+}
+
+void Gui::foto(const forms::Form& f, const std::string& nombre) {
+    QWidget* wd = ventana(f);
+    ASSERT_NE(wd, nullptr);
+    ASSERT_TRUE(wd->grab().save(QString::fromStdString(rutaFoto(nombre)), "PNG"));
+}
+
+}  // namespace zylma::testing
