@@ -217,6 +217,11 @@ void GrabaSoftware(Programa& p) {
         return;
     p.CodigoModificador = guardado[25];
 
+    // A file made read-only is refused before the question, not after a "Yes".
+    if (const records::Status st = records::checkWritable(ruta); st != records::Status::Ok) {
+        avisaGrabacion(p, "software", ruta, st);
+        return;
+    }
     w.Resultado = p.mensaje("¿Desea reemplazar  " + files::resolvePath(ruta) + "  ?", vbYesNo);
     // "No" keeps the stored record as it is.
     if (w.Resultado != vbYes) return;

@@ -109,6 +109,20 @@ TEST_F(Credenciales, AFileThatCannotBeWrittenIsNamedAndTheWindowStays) {
     EXPECT_TRUE(fs::is_directory(archivo + "/ocupado"));
 }
 
+TEST_F(Credenciales, AReadOnlyFileIsNamedAndKeptAsItWas) {
+    ASSERT_EQ(::chmod(archivo.c_str(), 0400), 0);
+    const std::string antes = zt::leeBytes(archivo);
+    escribe("nuevo", "clave");
+    w().cmdOK->userClick();
+    EXPECT_NE(a.h->host.lastMessage().find(archivo), std::string::npos) << a.h->host.lastMessage();
+    EXPECT_NE(a.h->host.lastMessage().find("solo lectura"), std::string::npos) << a.h->host.lastMessage();
+    EXPECT_EQ(zt::leeBytes(archivo), antes);
+    struct stat st {};
+    ASSERT_EQ(::stat(archivo.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0400u);
+    EXPECT_TRUE(w().visible());
+}
+
 TEST_F(Credenciales, TextsTheRecordCannotHoldLeaveTheOldOne) {
     const std::string antes = zt::leeBytes(archivo);
     const std::pair<std::string, std::string> casos[] = {

@@ -81,6 +81,29 @@ TEST_F(EditoresView, SoftwareEditorShowsTheRecordAndItsFlags) {
     EXPECT_GT(fs::file_size(png), 0u);
 }
 
+// Opened, without "&Recuperar": the drawn boxes already hold the stored record and its user.
+TEST_F(EditoresView, SoftwareEditorOpensOnTheStoredRecord) {
+    {
+        records::ArchivoRegistros f;
+        ASSERT_EQ(f.openWrite(records::pathUsuarios(folder.path()), records::RegistroUsuario), records::Status::Ok);
+        ASSERT_EQ(f.write(1, {"técnico", "1", "sede", "10/12/2026"}), records::Status::Ok);
+    }
+    admin::ZylFrmCPri& w = programa->ventana<admin::ZylFrmCPri>();
+    w.show();
+    ASSERT_NE(host.windowOf(w), nullptr);
+    EXPECT_EQ(texto(w.ZylTexE[0]), "Zylma");
+    EXPECT_EQ(texto(w.ZylTexE[2]), "Téndro");
+    EXPECT_EQ(texto(w.ZylTexE[20]), "3");
+    EXPECT_EQ(texto(w.ZylTexE[21]), "10");
+    auto* usuarios = qobject_cast<QComboBox*>(host.widgetOf(*w.ZylComCPUsuarios));
+    ASSERT_NE(usuarios, nullptr);
+    EXPECT_EQ(usuarios->currentText().toStdString(), "técnico");
+    EXPECT_EQ(texto(w.ZylTexE[24]), "sede");
+    const std::string png = foto("software_editor_opened.png");
+    ASSERT_TRUE(qt::grabForm(w, png));
+    EXPECT_GT(fs::file_size(png), 0u);
+}
+
 TEST_F(EditoresView, ConfigurationEditorShowsARecordChosenFromItsList) {
     {
         records::ArchivoRegistros f;

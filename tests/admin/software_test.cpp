@@ -563,6 +563,8 @@ TEST(SoftwareEditor, AReadOnlySoftwareRecordIsRefusedNamingTheFileAndKeepsItsMod
         e.w().ZylCmdCPConGra->userClick();
         EXPECT_NE(e.host().lastMessage().find(e.software()), std::string::npos) << e.host().lastMessage();
         EXPECT_NE(e.host().lastMessage().find("solo lectura"), std::string::npos) << e.host().lastMessage();
+        // Refused before the question is asked.
+        EXPECT_EQ(e.host().countMessages("¿Desea reemplazar  " + e.software() + "  ?"), 0);
         EXPECT_EQ(zt::bytesDe(e.software()), antes);
         struct stat st {};
         ASSERT_EQ(::stat(e.software().c_str(), &st), 0);
