@@ -89,11 +89,18 @@ std::string omniveldaRemote(std::string& image, std::string_view command) {
     }
     if (codigo == "#23") {
         if (p.size() != 4) return "trunk digits refused";
+        // Three places of one digit each; a short code leaves its last places empty, and an
+        // empty place is kept as the no-digit "F". A digit after an empty place is no code.
+        bool hueco = false;
         for (std::size_t j = 0; j < 3; ++j) {
-            if (p[1 + j].size() != 1 || !SoloDigitos(p[1 + j], "*#")) return "trunk digits refused";
+            const std::string& d = p[1 + j];
+            if (d.size() > 1 || !SoloDigitos(d, "*#") || (hueco && !d.empty())) return "trunk digits refused";
+            hueco = hueco || d.empty();
+        }
+        for (std::size_t j = 0; j < 3; ++j) {
             // One digit per byte, in its low nibble: map indices 29, 31 and 33.
             image[kTroncal - 1 + 2 * j] = '0';
-            image[kTroncal + 2 * j] = DigitoEquipo(p[1 + j][0]);
+            image[kTroncal + 2 * j] = p[1 + j].empty() ? 'F' : DigitoEquipo(p[1 + j][0]);
         }
         return "trunk digits set";
     }

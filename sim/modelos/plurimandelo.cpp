@@ -145,14 +145,21 @@ std::string remote(std::string& image, std::string_view command) {
     }
     if (code == "#23") {
         if (parts.size() != 5) return "trunk digits refused: " + std::to_string(parts.size() - 2) + " parts";
+        // Three places of one digit each; a short code leaves its last places empty, and an
+        // empty place is kept as the no-digit "F". A digit after an empty place is no code.
         std::string three;
+        bool hole = false;
         for (std::size_t i = 2; i < 5; ++i) {
-            if (parts[i].size() != 1 || parts[i].find_first_not_of("0123456789*#") != std::string::npos)
-                return "trunk digits refused: \"" + parts[i] + "\"";
-            three += parts[i];
+            const std::string& d = parts[i];
+            if (d.size() > 1 || d.find_first_not_of("0123456789*#") != std::string::npos || (hole && !d.empty()))
+                return "trunk digits refused: \"" + d + "\"";
+            hole = hole || d.empty();
+            three += d;
         }
-        putDigits(image, kTrunk, three);
-        return "trunk digits " + three;
+        std::string lugares = three;
+        lugares.resize(3, 'F');
+        putDigits(image, kTrunk, lugares);
+        return "trunk digits \"" + three + "\"";
     }
     for (const Switch& s : kSwitchesByCode) {
         if (code != s.code) continue;

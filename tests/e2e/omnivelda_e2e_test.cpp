@@ -99,4 +99,28 @@ TEST_F(OmniveldaE2E, RemoteCommandsReachTheDeviceAndAReadShowsThem) {
     EXPECT_EQ(caja("ZylTexOmnDurP").text(), "001");
 }
 
+// A trunk code of one or two digits goes as its digits and empty places; the device keeps an
+// empty place as no digit, and a later read shows the code as typed.
+TEST_F(OmniveldaE2E, ShortTrunkCodesByCommandAreStoredAndReadBack) {
+    read();
+    struct Case {
+        const char *codigo, *enviado, *lugares;
+    };
+    for (const Case& c : {Case{"9", "#23,1234,9,,", "090F0F"}, Case{"12", "#23,1234,1,2,", "01020F"}}) {
+        const std::string codigo = c.codigo;
+        SCOPED_TRACE(codigo);
+        caja("ZylTexOmnCon").setText("");
+        caja("ZylTexOmnCon").userType(codigo);
+        host().popupChoices.push_back("mnuEnviar");
+        caja("ZylTexOmnCon").userDblClick();
+        sendPending(c.enviado);
+        EXPECT_TRUE(host().messages.empty()) << host().lastMessage();
+        EXPECT_EQ(deviceImage().substr(28, 6), c.lugares);  // map 29-34, one digit per byte
+
+        caja("ZylTexOmnCon").setText("");
+        read();
+        EXPECT_EQ(caja("ZylTexOmnCon").text(), codigo);
+    }
+}
+
 }  // namespace

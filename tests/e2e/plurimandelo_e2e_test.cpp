@@ -110,4 +110,21 @@ TEST_F(PlurimandeloE2E, RemoteCommandsReachTheDeviceAndAReadShowsThem) {
     EXPECT_EQ(w().ZylTexResCla->text(), "5678");
 }
 
+// The kit's own default trunk code "9" is a normal one: it goes as one digit and two empty
+// places, the device keeps the empty places as no digit, and a later read shows "9" again.
+TEST_F(PlurimandeloE2E, AShortTrunkCodeByCommandIsStoredAndReadBack) {
+    read();
+    caja("ZylTexPluCon").setText("");
+    caja("ZylTexPluCon").userType("9");
+    host().popupChoices.push_back("mnuEnviar");
+    caja("ZylTexPluCon").userDblClick();
+    sendPending("#23,1234,9,,");
+    EXPECT_TRUE(host().messages.empty()) << host().lastMessage();
+    EXPECT_EQ(deviceImage().substr(16, 6), "090F0F");  // map 17-22: "9", no digit, no digit
+
+    caja("ZylTexPluCon").setText("");
+    read();
+    EXPECT_EQ(caja("ZylTexPluCon").text(), "9");
+}
+
 }  // namespace

@@ -392,6 +392,38 @@ TEST_F(Line, OmniveldaTrunkDigitsLandOnTheirOwnNibbles) {
     EXPECT_TRUE(codec::SumasCorrectas(dev->image(), dev->model()));
 }
 
+// A trunk code of one or two digits is normal: its last places come empty and the device keeps
+// each empty place as the no-digit "F". A digit after an empty place, or two in one place, is
+// no code the device takes, and leaves its memory as it was. Plurimandelo trunk digits stand at
+// map positions 17-22, the Omnivelda's at 29-34, one per byte in its low nibble.
+TEST_F(Line, ShortTrunkCodesKeepTheirEmptyPlacesAsNoDigit) {
+    struct Case {
+        const char* cola;       // the command after "#23,1234,"
+        const char* guardado;   // the three bytes afterwards; nullptr: refused, nothing changes
+    };
+    const Case cases[] = {
+        {"9,,", "090F0F"}, {"9,0,", "090A0F"}, {",,", "0F0F0F"}, {"9,*,#", "090B0C"},
+        {"9,,9", nullptr}, {",9,", nullptr}, {"99,,", nullptr}, {"9,,,", nullptr}, {"9,", nullptr},
+    };
+    for (const auto& [modelo, desde] : {std::pair{"03", std::size_t{17}}, std::pair{"05", std::size_t{29}}}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(modelo) + " #23,1234," + c.cola);
+            Options o;
+            o.model = modelo;
+            make(o);
+            const std::string antes = dev->image();
+            frame(std::string("#23,1234,") + c.cola);
+            if (c.guardado) {
+                EXPECT_EQ(codec::Posiciones(dev->image(), desde, desde + 5), c.guardado);
+                EXPECT_EQ(codec::Posiciones(dev->image(), 1, desde - 1), codec::Posiciones(antes, 1, desde - 1));
+            } else {
+                EXPECT_EQ(dev->image(), antes);
+            }
+            EXPECT_TRUE(codec::SumasCorrectas(dev->image(), dev->model()));
+        }
+    }
+}
+
 TEST(Restrictor, RefusesUnknownModelsAndBadImages) {
     std::string error;
     Options o;
