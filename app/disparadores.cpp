@@ -59,6 +59,7 @@ std::string NombreCampo(const ZylForPri& w, const Control& c) {
     const std::string marco = marcoDe(c);
     if (marco.empty()) return propio;
     if (propio.empty()) return marco;
+    if (propio.rfind(marco, 0) == 0) return propio;  // "Clave de Salida" in the frame "Clave"
     // Several frames hold fields of one caption ("Número de llamadas permitidas"), and an
     // array's labels are only its element numbers: the frame tells them apart.
     return marco + " " + propio;

@@ -479,6 +479,37 @@ TEST_F(Fenzo, EachTriggerSendsItsCommand) {
     EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
 }
 
+// Every command the Fenzo does not send says why, through the gesture and the pop-up.
+TEST_F(Fenzo, RefusedCommandsSayWhyAndSendNothing) {
+    auto texto = [this](const char* k, const char* nombre, int i, const char* t) {
+        return [this, k, nombre, i, t] {
+            w().ZylTexResCla->setText(k);
+            caja(nombre, i).setText(t);
+        };
+    };
+    auto doble = [this](const char* nombre, int i = -1) { return [this, nombre, i] { caja(nombre, i).userDblClick(); }; };
+    const std::string prohibidas = "Tiempo de duración para llamadas prohibidas";
+    compruebaRehusados({
+        {"four-digit key", texto("1234", "ZylTexFenDurP", -1, "005"), doble("ZylTexFenDurP"), porClave("1234")},
+        // Today's fault: "#6,12345," went out for an empty duration.
+        {"empty duration", texto("12345", "ZylTexFenDurP", -1, ""), doble("ZylTexFenDurP"), porVacio(prohibidas)},
+        {"duration with a #", texto("12345", "ZylTexFenLimSerMed", -1, "12#"), doble("ZylTexFenLimSerMed"),
+         porCampo("Tiempo de duración para llamadas libres")},
+        {"duration of four digits", texto("12345", "ZylTexFenDurP", -1, "1000"), doble("ZylTexFenDurP"),
+         porCampo(prohibidas)},
+        {"letter in a memory", texto("12345", "ZylTexFenNumTel", 9, "555a"), doble("ZylTexFenNumTel", 9),
+         porCampo("Números de teléfono 30 00")},
+        {"operation key too long", texto("12345", "ZylTexFenClv", 2, "123456"), doble("ZylTexFenClv", 2),
+         porCampo("Claves de operación Clave #03")},
+        {"greyed trunk box", [this] { w().ZylChkFenResC->setValue(2); },
+         [this] { w().ZylChkFenResC->userPress(forms::MouseButton::Right); }, porGris("Troncal de conmutador")},
+        {"restriction 2 has no command", [this] { w().ZylChkRes[1]->setVisible(true); },
+         [this] { pulsaRestriccion(2); }, sinComando("Restricción 2")},
+        {"counter erase with a short key", [this] { w().ZylTexResCla->setText("12"); },
+         [this] { w().find("ZylCmdFenBorr")->userClick(); }, porClave("12")},
+    });
+}
+
 TEST_F(Fenzo, ARefusedCommandSendsNothingNotEvenThePreviousOne) {
     p().NumeroComando = "16";
     IniciaEnvio(p());

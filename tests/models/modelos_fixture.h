@@ -12,7 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <memory>
+#include <vector>
 #include <string>
 
 namespace zylma::testing {
@@ -92,6 +96,62 @@ struct ModeloFixture : ::testing::Test {
         startRead();
         h->port->arrive(codec::RecepcionDesdeMapa(mapa));
     }
+    // One refusal as the user meets it: `prepara` sets the panel, `gesto` raises the trigger and
+    // "Enviar" is chosen in its pop-up.
+    struct Rehusado {
+        const char* caso;
+        std::function<void()> prepara;
+        std::function<void()> gesto;
+        std::string mensaje;  // the one "ZYLMA" message expected
+    };
+    // The file's bytes, "" when there is none.
+    static std::string bytesDe(const std::string& ruta) {
+        std::ifstream f(ruta, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    }
+    // Each case: nothing reaches the port however long the send timer is given, one "ZYLMA"
+    // message says why, and neither the status line nor the last-transmission record moves.
+    void compruebaRehusados(const std::vector<Rehusado>& casos) {
+        const std::string registro = records::pathUltEnvio(folder.path());
+        for (const Rehusado& c : casos) {
+            SCOPED_TRACE(c.caso);
+            c.prepara();
+            wire().clear();
+            h->host.messages.clear();
+            // A status no send of this case may leave: a refusal must not read like a send.
+            w().ZylTexEst->setText("Ultimo Envio 01/01/2026");
+            const std::string antes = bytesDe(registro);
+            h->host.popupChoices.push_back("mnuEnviar");
+            c.gesto();
+            EXPECT_TRUE(h->host.popupChoices.empty()) << "the pop-up was not shown";
+            h->host.popupChoices.clear();
+            h->host.advance(12000);
+            EXPECT_EQ(wire(), "");
+            ASSERT_EQ(h->host.messages.size(), 1u) << h->host.lastMessage();
+            EXPECT_EQ(h->host.messages[0].title, "ZYLMA");
+            EXPECT_EQ(h->host.messages[0].text, c.mensaje);
+            EXPECT_EQ(w().ZylTexEst->text(), "Ultimo Envio 01/01/2026");
+            EXPECT_EQ(bytesDe(registro), antes);
+        }
+    }
+    // The refusals' sentences, as the user reads them.
+    static std::string porClave(const std::string& k) {
+        return "No se envió el comando: la clave del equipo \"" + k + "\" no es una clave que el equipo acepte.";
+    }
+    static std::string porCampo(const std::string& campo, const std::string& detalle = "") {
+        return "No se envió el comando: el valor de \"" + campo + "\" no se puede enviar al equipo" +
+               (detalle.empty() ? "" : " (" + detalle + ")") + ".";
+    }
+    static std::string porVacio(const std::string& campo) { return porCampo(campo, "está vacío"); }
+    static std::string porGris(const std::string& campo) {
+        return porCampo(campo, "la casilla está en gris: ni marcada ni sin marcar");
+    }
+    static std::string sinComando(const std::string& campo) {
+        return "No se envió el comando: este equipo no tiene comando para \"" + campo + "\".";
+    }
+    // The restriction box `k` (from 1) shown with `estado`, right-pressed.
+    void pulsaRestriccion(int k) { w().ZylChkRes[static_cast<std::size_t>(k - 1)]->userPress(forms::MouseButton::Right); }
+
     // Sends the pending remote command and returns what went out.
     std::string sent() {
         wire().clear();

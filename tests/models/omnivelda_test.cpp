@@ -537,6 +537,35 @@ TEST_F(Omnivelda, RemoteCommandsFromThePanelsTriggers) {
     EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
 }
 
+// Every command the Omnivelda does not send says why, through the gesture and the pop-up.
+TEST_F(Omnivelda, RefusedCommandsSayWhyAndSendNothing) {
+    auto texto = [this](const char* k, const char* nombre, int i, const char* t) {
+        return [this, k, nombre, i, t] {
+            w().ZylTexResCla->setText(k);
+            caja(nombre, i).setText(t);
+        };
+    };
+    auto doble = [this](const char* nombre, int i = -1) { return [this, nombre, i] { caja(nombre, i).userDblClick(); }; };
+    auto* libera = w().findAs<forms::CheckBox>("ZylChkOmnLib");
+    compruebaRehusados({
+        {"short key", texto("432", "ZylTexOmnDurP", -1, "005"), doble("ZylTexOmnDurP"), porClave("432")},
+        // Today's fault: "#21,1111," went out for an empty time.
+        {"empty time", texto("1111", "ZylTexOmnDurP", -1, ""), doble("ZylTexOmnDurP"), porVacio("Prohibidas")},
+        {"time above 255", texto("1111", "ZylTexOmnDurL", -1, "256"), doble("ZylTexOmnDurL"), porCampo("Libres")},
+        {"letter in a time", texto("1111", "ZylTexOmnDurL", -1, "1a"), doble("ZylTexOmnDurL"), porCampo("Libres")},
+        {"letter in the trunk code", texto("1111", "ZylTexOmnCon", -1, "9a"), doble("ZylTexOmnCon"), porCampo("Salida")},
+        {"memory too long", texto("1111", "ZylTxtOmnMe4", 5, "12345"), doble("ZylTxtOmnMe4", 5),
+         porCampo("Memorias 4 05")},
+        {"letter in a memory", texto("1111", "ZylTxtOmnMe16", 2, "555a"), doble("ZylTxtOmnMe16", 2),
+         porCampo("Memorias 16 02")},
+        {"greyed release box", [libera] { libera->setValue(2); },
+         [libera] { libera->userPress(forms::MouseButton::Right); }, porGris("Liberar")},
+        {"restriction 3 has no command", [] {}, [this] { pulsaRestriccion(3); }, sinComando("Restricción 3")},
+        {"erase with a short key", [this] { w().ZylTexResCla->setText("11"); },
+         [this] { w().find("ZylCmdOmnBor")->userClick(); }, porClave("11")},
+    });
+}
+
 TEST_F(Omnivelda, RefusedCommandsSendNothingNotEvenThePreviousOne) {
     w().ZylTexResCla->setText("4321");
     p().NumeroComando = "17";

@@ -432,6 +432,37 @@ TEST_F(Plurimandelo, RefusedWriteReplaysWithTheKeyAsTyped) {
     }
 }
 
+// Every command the Plurimandelo does not send says why, through the gesture and the pop-up.
+TEST_F(Plurimandelo, RefusedCommandsSayWhyAndSendNothing) {
+    auto texto = [this](const char* k, const char* nombre, const char* t) {
+        return [this, k, nombre, t] {
+            w().ZylTexResCla->setText(k);
+            caja(nombre).setText(t);
+        };
+    };
+    auto doble = [this](const char* nombre) { return [this, nombre] { caja(nombre).userDblClick(); }; };
+    auto gris = [this](forms::CheckBox* c) {
+        return [this, c] {
+            w().ZylTexResCla->setText("1111");
+            c->setVisible(true);
+            c->setValue(2);
+        };
+    };
+    auto pulsa = [](forms::CheckBox* c) { return [c] { c->userPress(forms::MouseButton::Right); }; };
+    forms::CheckBox* r7 = w().ZylChkRes[6];
+    compruebaRehusados({
+        {"short key", texto("12", "ZylTexPluDurP", "005"), doble("ZylTexPluDurP"), porClave("12")},
+        {"empty duration", texto("1111", "ZylTexPluDurP", ""), doble("ZylTexPluDurP"), porVacio("Prohibidas")},
+        {"duration above 255", texto("1111", "ZylTexPluDurL", "300"), doble("ZylTexPluDurL"), porCampo("Libres")},
+        {"letter in the trunk code", texto("1111", "ZylTexPluCon", "9a"), doble("ZylTexPluCon"), porCampo("Conmutador")},
+        {"four trunk digits", texto("1111", "ZylTexPluCon", "9123"), doble("ZylTexPluCon"), porCampo("Conmutador")},
+        {"greyed restriction", gris(w().ZylChkRes[0]), pulsa(w().ZylChkRes[0]), porGris("Restricción 1")},
+        {"greyed prefix group", gris(&prefijo(3)), pulsa(&prefijo(3)), porGris("Caja 3")},
+        {"greyed service", gris(&servicio(5)), pulsa(&servicio(5)), porGris("Caja 14")},
+        {"restriction 7 has no command", [r7] { r7->setVisible(true); }, pulsa(r7), sinComando("Restricción 7")},
+    });
+}
+
 TEST_F(Plurimandelo, RefusedCommandSendsNothingNotEvenThePreviousOne) {
     w().ZylTexResCla->setText("4321");
     p().NumeroComando = "1";

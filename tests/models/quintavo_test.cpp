@@ -479,6 +479,60 @@ TEST_F(Quintavo, KeyChangeAndRefusedKeys) {
               "No se envió el comando: la clave del equipo \"678\" no es una clave que el equipo acepte.");
 }
 
+// Every command the Quintavo does not send says why, through the gesture and the pop-up.
+TEST_F(Quintavo, RefusedCommandsSayWhyAndSendNothing) {
+    auto texto = [this](const char* k, const char* nombre, int i, const char* t) {
+        return [this, k, nombre, i, t] {
+            w().ZylTexResCla->setText(k);
+            caja(nombre, i).setText(t);
+        };
+    };
+    auto doble = [this](const char* nombre, int i = -1) { return [this, nombre, i] { caja(nombre, i).userDblClick(); }; };
+    compruebaRehusados({
+        {"four-digit key", texto("1234", "ZylTexQuiSMT", -1, "003"), doble("ZylTexQuiSMT"), porClave("1234")},
+        // Today's fault: "*0" with the key and nothing went out for an empty duration.
+        {"empty duration", texto("12345", "ZylTexQuiLDT", -1, ""), doble("ZylTexQuiLDT"),
+         porVacio("Larga Distancia Tiempo LD")},
+        {"empty number of calls", texto("12345", "ZylTexQuiSMNP", -1, ""), doble("ZylTexQuiSMNP"),
+         porVacio("Servicio Medido Llamadas SM")},
+        {"four-digit number of calls", texto("12345", "ZylTexQuiLDNP", -1, "1000"), doble("ZylTexQuiLDNP"),
+         porCampo("Larga Distancia Llamadas LD")},
+        {"local digits the device does not know", [this] { dll().setText("9"); },
+         [this] { w().find("ZylLabQuiDLL")->userDblClick(); }, porCampo("Dígitos para llamada local")},
+        {"letter in a memory", texto("12345", "ZylTexQuiNumTel", 0, "55a"), doble("ZylTexQuiNumTel", 0),
+         porCampo("Números de teléfono 01")},
+        {"greyed trunk box", [this] { troncal().setValue(2); },
+         [this] { troncal().userPress(forms::MouseButton::Right); }, porGris("Troncal de conmutador")},
+        {"restriction 2 has no command", [this] { w().ZylChkRes[1]->setVisible(true); },
+         [this] { pulsaRestriccion(2); }, sinComando("Restricción 2")},
+    });
+}
+
+// A command is judged by its key and what it carries, not by the rest of the panel: with a
+// counter no write could take, the write is refused, but "Borrar Contador", a memory and a
+// restriction still go out.
+TEST_F(Quintavo, ACommandIsJudgedByWhatItCarries) {
+    caja("ZylTexQuiSMC").setText("9a9");
+    caja("ZylTexQuiLDC").setText("1234");
+    w().comando(4).userClick();
+    EXPECT_EQ(wire(), "");
+    EXPECT_EQ(h->host.lastMessage().rfind("Error en Captura", 0), 0u) << h->host.lastMessage();
+    h->host.messages.clear();
+
+    h->host.popupChoices.push_back("mnuEnviar");
+    w().find("ZylCmdQuiSMB")->userClick();
+    EXPECT_EQ(sent(), "D#112345f1P");
+    caja("ZylTexQuiNumTel", 1).setText("5551234");
+    h->host.popupChoices.push_back("mnuEnviar");
+    caja("ZylTexQuiNumTel", 1).userDblClick();
+    EXPECT_EQ(sent(), "D#312345,2,5551234f1P");
+    w().ZylChkRes[0]->setValue(1);
+    h->host.popupChoices.push_back("mnuEnviar");
+    pulsaRestriccion(1);
+    EXPECT_EQ(sent(), "D*212345,9f1P");
+    EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
+}
+
 TEST_F(Quintavo, FieldChecks) {
     struct Case {
         const char* control;

@@ -255,6 +255,24 @@ TEST_F(Selvarindo, OutgoingKeyAndRefusals) {
               "No se envió el comando: la clave del equipo \"123\" no es una clave que el equipo acepte.");
 }
 
+// Every command the Selvarindo does not send says why, through the gesture and the pop-up.
+TEST_F(Selvarindo, RefusedCommandsSayWhyAndSendNothing) {
+    auto prepara = [this](const char* k, const char* s) {
+        return [this, k, s] {
+            w().ZylTexResCla->setText(k);
+            salida().setText(s);
+        };
+    };
+    compruebaRehusados({
+        {"three-digit key", prepara("123", "5678"), [this] { num9().userPress(forms::MouseButton::Right); },
+         porClave("123")},
+        {"empty outgoing key", prepara("1234", ""), [this] { salida().userDblClick(); }, porVacio("Clave de Salida")},
+        {"short outgoing key", prepara("1234", "56"), [this] { salida().userDblClick(); }, porCampo("Clave de Salida")},
+        {"greyed switch", [this] { elim1().setValue(2); }, [this] { elim1().userPress(forms::MouseButton::Right); },
+         porGris("Elimina el primer 1 marcado en el sistema")},
+    });
+}
+
 TEST_F(Selvarindo, KeyChange) {
     w().ZylTexResCla->userDblClick();
     auto& v = p().ventana<ZylForCamCla>();

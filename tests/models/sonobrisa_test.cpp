@@ -358,6 +358,35 @@ TEST_F(Sonobrisa, TriggersSendTheirCommandsSeparated) {
     EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
 }
 
+// Every command the Sonobrisa does not send says why, through the gesture and the pop-up.
+TEST_F(Sonobrisa, RefusedCommandsSayWhyAndSendNothing) {
+    const std::string opciones = "Opciones de programación ";
+    auto texto = [this](const char* k, const char* nombre, const char* t) {
+        return [this, k, nombre, t] {
+            w().ZylTexResCla->setText(k);
+            caja(nombre).setText(t);
+        };
+    };
+    auto doble = [this](const char* nombre) { return [this, nombre] { caja(nombre).userDblClick(); }; };
+    auto* tono = w().findAs<forms::CheckBox>("ZylChkSonTono");
+    compruebaRehusados({
+        {"key without its star", texto("11111", "ZylTxtSonAut", "12*34"), [this] { pulsaRestriccion(1); },
+         porClave("11111")},
+        {"key of four", texto("11*1", "ZylTxtSonAut", "12*34"), [tono] { tono->userPress(forms::MouseButton::Right); },
+         porClave("11*1")},
+        {"Aut code without its star", texto("11*11", "ZylTxtSonAut", "12345"), doble("ZylTxtSonAut"),
+         porCampo(opciones + "Código de autorización")},
+        {"empty Aut code", texto("11*11", "ZylTxtSonAut", ""), doble("ZylTxtSonAut"),
+         porVacio(opciones + "Código de autorización")},
+        {"empty alert digit", texto("11*11", "ZylTxtSonDigAler", ""), doble("ZylTxtSonDigAler"),
+         porVacio(opciones + "Dígito de alerta")},
+        {"greyed restriction", [this] { w().ZylChkRes[3]->setValue(2); }, [this] { pulsaRestriccion(4); },
+         porGris("Restricción 4")},
+        {"restriction 2 has no command", [this] { w().ZylChkRes[1]->setVisible(true); },
+         [this] { pulsaRestriccion(2); }, sinComando("Restricción 2")},
+    });
+}
+
 TEST_F(Sonobrisa, RefusedCommandSendsNothingNotEvenThePreviousOne) {
     w().ZylTexResCla->setText("56*78");
     p().NumeroComando = "1";

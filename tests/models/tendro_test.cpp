@@ -352,6 +352,27 @@ TEST_F(Tendro, RefusedRemoteCommandSendsNothingNotEvenThePreviousOne) {
     EXPECT_EQ(h->host.lastMessage(), "No se envió el comando: la clave del equipo \"123\" no es una clave que el equipo acepte.");
 }
 
+// Every command the Téndro does not send says why, through the gesture and the pop-up.
+TEST_F(Tendro, RefusedCommandsSayWhyAndSendNothing) {
+    auto clave = [this](const char* k) { return [this, k] { w().ZylTexResCla->setText(k); }; };
+    auto caja = [this](int k, int estado) {
+        return [this, k, estado] {
+            w().ZylTexResCla->setText("1111");
+            w().ZylChkRes[static_cast<std::size_t>(k - 1)]->setVisible(true);
+            w().ZylChkRes[static_cast<std::size_t>(k - 1)]->setValue(estado);
+        };
+    };
+    auto pulsa = [this](int k) { return [this, k] { pulsaRestriccion(k); }; };
+    compruebaRehusados({
+        {"three-digit key", clave("123"), pulsa(3), porClave("123")},
+        {"key starting with 0", clave("0123"), pulsa(1), porClave("0123")},
+        {"empty key", clave(""), pulsa(6), porClave("")},
+        // Today's fault on this model: "#3,1111," went out for a greyed box.
+        {"greyed box", caja(2, 2), pulsa(2), porGris("Restricción 2")},
+        {"restriction 7 has no command", caja(7, 1), pulsa(7), sinComando("Restricción 7")},
+    });
+}
+
 TEST_F(Tendro, ReplaysDecodeWithoutSendingAnything) {
     w().comando(6).userClick();
     EXPECT_EQ(h->host.lastMessage(), "No existe Ultimo Envio");

@@ -295,4 +295,29 @@ TEST_F(Tresmolina, EachTriggerSendsItsCommand) {
               "No se envió el comando: la clave del equipo \"5432\" no es una clave que el equipo acepte.");
 }
 
+// Every command the Tresmolina does not send says why, through the gesture and the pop-up.
+TEST_F(Tresmolina, RefusedCommandsSayWhyAndSendNothing) {
+    auto texto = [this](const char* k, const char* nombre, int i, const char* t) {
+        return [this, k, nombre, i, t] {
+            w().ZylTexResCla->setText(k);
+            caja(nombre, i).setText(t);
+        };
+    };
+    auto doble = [this](const char* nombre, int i = -1) { return [this, nombre, i] { caja(nombre, i).userDblClick(); }; };
+    auto* troncal = w().findAs<forms::CheckBox>("ZylChkTreCom", 1);
+    compruebaRehusados({
+        {"four-digit key", texto("1234", "ZylTexTreDurL", -1, "180"), doble("ZylTexTreDurL"), porClave("1234")},
+        {"empty duration", texto("12345", "ZylTexTreDurL", -1, ""), doble("ZylTexTreDurL"),
+         porVacio("Tiempo de duración para llamadas libres")},
+        {"memory too long", texto("12345", "ZylTexTreNumTel", 3, "12345678901234567"), doble("ZylTexTreNumTel", 3),
+         porCampo("Números de teléfono 04")},
+        {"operation key with a letter", texto("12345", "ZylTxtTreClv", 23, "1a"), doble("ZylTxtTreClv", 23),
+         porCampo("Claves de operación Clave #25")},
+        {"greyed trunk box", [troncal] { troncal->setValue(2); },
+         [troncal] { troncal->userPress(forms::MouseButton::Right); }, porGris("Troncal de conmutador")},
+        {"restriction 2 has no command", [this] { w().ZylChkRes[1]->setVisible(true); },
+         [this] { pulsaRestriccion(2); }, sinComando("Restricción 2")},
+    });
+}
+
 }  // namespace
