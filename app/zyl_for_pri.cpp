@@ -369,6 +369,10 @@ void BotonModelo(Programa& p, int n) {
         w.ZylLblSvdIdent->setCaption("Sin voz");
         w.ZylFraSvdClv->setVisible(true);
         w.ZylFraSvdRes->setVisible(true);
+        // Every control of the variant again: a read of the other variant (or of this one,
+        // which hides its drop-first-1 switch) may have hidden some for the rest of the run.
+        for (const char* c : {"ZylTxtSvdClvSal", "ZylLblSvdClvSal", "ZylFraSvdNum9", "ZylFraSvdElim1"})
+            if (Control* control = w.find(c)) control->setVisible(true);
         w.comando(4).setEnabled(false);
         p.ParametroSelvarindo = "";
         break;

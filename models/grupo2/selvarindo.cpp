@@ -167,11 +167,15 @@ void interruptorDesde(forms::CheckBox& c, const std::string& campo) {
 void CargaConfSelvarindo(Programa& p) {
     ZylForPri& w = p.pri();
     records::Record r;
-    if (!AbreConfiguracion(p, kNombre, 6, kPanel, 4, r)) return;
-    interruptorDesde(elimina1(w), r[20]);
-    claveSalida(w).setText(r[21]);
-    interruptorDesde(bloquea9(w), r[22]);
-    MuestraConfiguracion(p, kPanel, 4);
+    if (AbreConfiguracion(p, kNombre, 6, kPanel, 4, r)) {
+        interruptorDesde(elimina1(w), r[20]);
+        claveSalida(w).setText(r[21]);
+        interruptorDesde(bloquea9(w), r[22]);
+        MuestraConfiguracion(p, kPanel, 4);
+    }
+    // The Selvarindo has no write: however its panel is shown (a model button, a read,
+    // "&Default"), "&Enviar" stays off, instead of offering a write that has nothing to send.
+    w.comando(4).setEnabled(false);
 }
 
 void LeeEquipoSelvarindo(Programa& p) {
@@ -218,6 +222,26 @@ void PreparaEnvioSelvarindo(Programa& p) {
     if (!t) return;
     p.TramaEnvio = *t;
     p.MascaraEnvio = codec::ArmaMascara(kMascara);
+}
+
+bool TramaComandoSelvarindo(Programa& p) {
+    ZylForPri& w = p.pri();
+    const std::string clave = w.ZylTexResCla->text();
+    const std::string salida = claveSalida(w).text();
+    // The setting the command carries, as its trigger will put it into the data part.
+    static constexpr std::pair<std::string_view, std::string_view> kParametros[] = {
+        {"10", "2"}, {"11", "3"}, {"12", "1"}, {"13", "4"},
+    };
+    for (auto [n, parametro] : kParametros)
+        if (p.NumeroComando == n)
+            if (auto d = DatoParametro(parametro, elimina1(w).value(), bloquea9(w).value(), clave, salida))
+                p.ImagenEnvio = *d;
+    // A version of neither variant has no image: the record then holds none, rather than the
+    // image another model left behind.
+    p.TramaEnvio = ArmaTrama(p.VersionEquipo, elimina1(w).value() == 1, bloquea9(w).value() == 1, clave, salida)
+                       .value_or(std::string());
+    p.MascaraEnvio = codec::ArmaMascara(kMascara);
+    return true;
 }
 
 bool ArmaComandoSelvarindo(Programa& p) {
@@ -295,6 +319,7 @@ app::ModeloEquipo Modelo() {
                                  nullptr, ArmaComandoSelvarindo);
     m.creaPanel = creaPanel;
     m.preparaParametro = PreparaEnvioSelvarindo;
+    m.preparaTrama = TramaComandoSelvarindo;
     m.disparadores = disparadores();
     m.validadores = {{"ZylTxtSvdClvSal", -1, Regla::ClaveSalida, "ERROR EN LA CLAVE"}};
     return m;

@@ -66,5 +66,8 @@ void CargaConfSelvarindo(app::Programa& p);
 void LeeEquipoSelvarindo(app::Programa& p);
 void PreparaEnvioSelvarindo(app::Programa& p);
 bool ArmaComandoSelvarindo(app::Programa& p);
+// What a remote command records as the last transmission: the image of the current variant
+// (none for a version of neither) and the data part of the setting the command carries.
+bool TramaComandoSelvarindo(app::Programa& p);
 
 }  // namespace zylma::models::selvarindo

@@ -203,6 +203,55 @@ TEST_F(Selvarindo, ReadKeyThatStartsWithZeroIsShownAsTheDeviceHoldsIt) {
     EXPECT_EQ(h->host.countMessages("No se admite 0 al inicio de clave"), 0);
 }
 
+// "&Enviar" stays off however the panel comes back ("&Default" included), and each variant's
+// button shows its controls again after a read of the other variant (or its own, which hides
+// the drop-first-1 switch) hid them.
+TEST_F(Selvarindo, TheVariantButtonsAndDefaultKeepThePanelUsable) {
+    w().comando(7).userClick();  // "&Default"
+    EXPECT_TRUE(w().panel("ZylFraSvd")->visible());
+    EXPECT_FALSE(w().comando(4).enabled());
+
+    read(conVoz());
+    EXPECT_FALSE(salida().shown());
+    w().ZylCmd[7]->userClick();  // "Sin voz"
+    for (forms::Control* c : {static_cast<forms::Control*>(&salida()), w().find("ZylLblSvdClvSal"),
+                              static_cast<forms::Control*>(&num9()), static_cast<forms::Control*>(&elim1())})
+        EXPECT_TRUE(c->shown()) << c->name();
+
+    read(sinVoz());
+    EXPECT_FALSE(elim1().visible());  // the read hides it on purpose
+    w().comando(7).userClick();
+    EXPECT_FALSE(w().comando(4).enabled());
+    w().ZylCmd[7]->userClick();
+    EXPECT_TRUE(elim1().shown());
+    EXPECT_FALSE(w().comando(4).enabled());
+}
+
+// A Selvarindo command records its own transmission: "&Ult.Envío" then replays the Selvarindo,
+// not an older write of another model.
+TEST_F(Selvarindo, ACommandRecordsItsOwnTransmission) {
+    const std::string ruta = records::pathUltEnvio(folder.path());
+    const records::Record otro{"0:", std::string(266, '0'), "01/01/2026", std::string(270, '1'), "", "FENZO", "5"};
+    ASSERT_EQ(records::rewriteWhole(ruta, records::RegistroUltEnvio, otro), records::Status::Ok);
+
+    num9().setValue(1);
+    h->host.popupChoices.push_back("mnuEnviar");
+    num9().userPress(forms::MouseButton::Right);
+    EXPECT_EQ(sent(), "D#5,1234,9f1P");
+    const records::Record r = ultimoEnvio();
+    EXPECT_EQ(r[0], "08");
+    // The Sin Voz image with both switches as the panel shows them: drop-first-1 clear, block-9
+    // ticked, key 1234 and outgoing key 5678 one digit a byte, 98 "F" and the tail.
+    EXPECT_EQ(r[1], "0809FFFF" "0A" "09" "01020304" "05060708" + std::string(98, 'F') + "4803<4");
+    EXPECT_EQ(r[3], std::string(136, '1'));
+    EXPECT_EQ(r[5], "9999f");  // the setting the command carries
+
+    w().comando(6).userClick();  // "&Ult.Envío"
+    EXPECT_TRUE(w().panel("ZylFraSvd")->visible());
+    EXPECT_FALSE(w().panel("ZylFraFen")->visible());
+    EXPECT_EQ(p().CodigoEquipo, "08");
+}
+
 TEST_F(Selvarindo, SwitchTriggers) {
     // A key state left refused by another model's builder does not stand for this one's key.
     p().EstadoCaptura = "DesActivado";

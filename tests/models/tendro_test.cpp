@@ -373,6 +373,39 @@ TEST_F(Tendro, RefusedCommandsSayWhyAndSendNothing) {
     });
 }
 
+// A remote command does not carry the modifier code: a bad one in the software record stops a
+// write with its message, never a command. And a command judges the key in the box, not the key
+// state a refused write left behind (a refused write leaves "Activado" for the next try).
+TEST_F(Tendro, CommandsIgnoreTheModifierAndTheStateARefusedWriteLeft) {
+    p().CodigoModificador = "12";
+    w().ZylChkRes[2]->setValue(1);
+    h->host.popupChoices.push_back("mnuEnviar");
+    pulsaRestriccion(3);
+    EXPECT_EQ(sent(), "D#4,1111,91P");
+    EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
+    w().comando(4).userClick();  // the write does say it
+    EXPECT_NE(h->host.lastMessage().find("código modificador"), std::string::npos) << h->host.lastMessage();
+    EXPECT_EQ(sent(), "");
+
+    p().CodigoModificador = "0001";
+    h->host.messages.clear();
+    w().ZylTexResCla->setText("11");
+    w().comando(4).userClick();
+    EXPECT_EQ(h->host.lastMessage().rfind("Error en Captura", 0), 0u) << h->host.lastMessage();
+    EXPECT_EQ(p().EstadoCaptura, "Activado");
+    h->host.messages.clear();
+    h->host.popupChoices.push_back("mnuEnviar");
+    pulsaRestriccion(3);
+    EXPECT_EQ(sent(), "");
+    EXPECT_EQ(h->host.lastMessage(), porClave("11"));
+
+    p().EstadoCaptura = "DesActivado";  // as another model's refused write may leave it
+    w().ZylTexResCla->setText("1111");
+    h->host.popupChoices.push_back("mnuEnviar");
+    pulsaRestriccion(3);
+    EXPECT_EQ(sent(), "D#4,1111,91P");
+}
+
 TEST_F(Tendro, ReplaysDecodeWithoutSendingAnything) {
     w().comando(6).userClick();
     EXPECT_EQ(h->host.lastMessage(), "No existe Ultimo Envio");
