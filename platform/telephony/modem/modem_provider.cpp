@@ -84,7 +84,10 @@ std::string devicePath() {
 
 void closeDevice() {
     Modem& m = modem();
-    if (m.fd >= 0) ::close(m.fd);
+    if (m.fd >= 0) {
+        ::ioctl(m.fd, TIOCNXCL);  // the flag belongs to the device, not to this descriptor
+        ::close(m.fd);
+    }
     m.fd = -1;
     m.available = false;
     modem_device::releaseLock(m.lock);
