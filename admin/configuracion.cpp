@@ -96,48 +96,50 @@ void ZylFrmConf::construye() {
 
     Frame2 = &add<Frame>("Frame2");
     Frame2->setCaption("Equipo");
-    Frame2->move(120, 60, 4800, 720);
+    Frame2->move(120, 60, 5040, 720);
     ZylComVis = &add<ComboBox>("ZylComVis", -1, Frame2);
     ZylComVis->style = ComboBox::DropDownCombo;
     ZylComVis->setText("Equipo");
-    ZylComVis->move(120, 300, 4560, 315);
+    ZylComVis->move(120, 300, 4800, 315);
 
-    // Twenty parameter rows: visible, caption, default.
+    // Twenty parameter rows: visible, caption, default. The check boxes' column is wide enough for
+    // "Check20" beside its mark.
     constexpr int kFilas = 1140;
     ZylLabVis = &add<Label>("ZylLabVis");
     ZylLabVis->setCaption("Visible");
-    ZylLabVis->move(120, 870, 1020, 255);
+    ZylLabVis->move(120, 870, 1260, 255);
     ZylLabPar = &add<Label>("ZylLabPar");
     ZylLabPar->setCaption("Parámetro");
-    ZylLabPar->move(1200, 870, 2100, 255);
+    ZylLabPar->move(1440, 870, 2100, 255);
     ZylLabDef = &add<Label>("ZylLabDef");
     ZylLabDef->setCaption("Default");
-    ZylLabDef->move(3420, 870, 1500, 255);
+    ZylLabDef->move(3660, 870, 1500, 255);
     for (int i = 0; i < 20; ++i) {
         const std::string k = dosCifras(i + 1);
         const int arriba = kFilas + i * kFila;
         ZylChkConVis[i] = &add<CheckBox>("ZylChkConVis" + k);
         ZylChkConVis[i]->setCaption("Check" + std::to_string(i + 1));
-        ZylChkConVis[i]->move(120, arriba, 1020, kAlto);
+        ZylChkConVis[i]->move(120, arriba, 1260, kAlto);
         ZylTexPar[i] = &add<TextBox>("ZylTexPar" + k);
-        ZylTexPar[i]->move(1200, arriba, 2160, kAlto);
+        ZylTexPar[i]->move(1440, arriba, 2160, kAlto);
         ZylTexDef[i] = &add<TextBox>("ZylTexDef" + k);
-        ZylTexDef[i]->move(3420, arriba, 1500, kAlto);
+        ZylTexDef[i]->move(3660, arriba, 1500, kAlto);
     }
 
-    // The nine restrictions: state, name, visible.
+    // The nine restrictions: state, name, visible. A name box shows a name such as "Servicios
+    // especiales (040)" whole.
     ZylFrmConRes = &add<Frame>("ZylFrmConRes");
     ZylFrmConRes->setCaption("Restrictor");
-    ZylFrmConRes->move(5160, 60, 4320, 3660);
+    ZylFrmConRes->move(5400, 60, 5400, 3660);
     ZylLabConEst = &add<Label>("ZylLabConEst", -1, ZylFrmConRes);
     ZylLabConEst->setCaption("Estado");
     ZylLabConEst->move(120, 270, 1020, 255);
     ZylLabConNom = &add<Label>("ZylLabConNom", -1, ZylFrmConRes);
     ZylLabConNom->setCaption("Nombre");
-    ZylLabConNom->move(1200, 270, 1800, 255);
+    ZylLabConNom->move(1200, 270, 2760, 255);
     ZylLabConVis = &add<Label>("ZylLabConVis", -1, ZylFrmConRes);
     ZylLabConVis->setCaption("Visible");
-    ZylLabConVis->move(3060, 270, 1140, 255);
+    ZylLabConVis->move(4020, 270, 1260, 255);
     for (int i = 0; i < 9; ++i) {
         const std::string k = dosCifras(i + 1);
         const int arriba = 570 + i * kFila;
@@ -145,10 +147,10 @@ void ZylFrmConf::construye() {
         ZylLabConchk[i]->setCaption("Res" + k);
         ZylLabConchk[i]->move(120, arriba, 1020, kAlto);
         ZylTexRes[i] = &add<TextBox>("ZylTexRes" + k, -1, ZylFrmConRes);
-        ZylTexRes[i]->move(1200, arriba, 1800, kAlto);
+        ZylTexRes[i]->move(1200, arriba, 2760, kAlto);
         ResV[i] = &add<CheckBox>("ResV" + k, -1, ZylFrmConRes);
         ResV[i]->setCaption("Check" + std::to_string(i + 13));
-        ResV[i]->move(3060, arriba, 1140, kAlto);
+        ResV[i]->move(4020, arriba, 1260, kAlto);
     }
 
     // The device's own boxes and the flag strings, under the restrictions.
@@ -156,9 +158,9 @@ void ZylFrmConf::construye() {
     auto etiquetada = [&](const char* etiqueta, const char* nombreEtiqueta, const char* nombre) {
         Label& l = add<Label>(nombreEtiqueta);
         l.setCaption(etiqueta);
-        l.move(5160, arriba + 30, 1500, 255);
+        l.move(5400, arriba + 30, 1500, 255);
         TextBox& t = add<TextBox>(nombre);
-        t.move(6720, arriba, 2760, kAlto);
+        t.move(6960, arriba, 3840, kAlto);
         arriba += 390;
         return &t;
     };
@@ -170,20 +172,20 @@ void ZylFrmConf::construye() {
 
     arriba += 90;
     ZylTexDefchk = &add<TextBox>("ZylTexDefchk");
-    ZylTexDefchk->move(5160, arriba, 1800, kAlto);
+    ZylTexDefchk->move(5400, arriba, 2160, kAlto);
     ZylTexDefchk2 = &add<TextBox>("ZylTexDefchk2");
-    ZylTexDefchk2->move(7020, arriba, 1680, kAlto);
+    ZylTexDefchk2->move(7620, arriba, 1980, kAlto);
     ZylTexDefchk3 = &add<TextBox>("ZylTexDefchk3");
-    ZylTexDefchk3->move(8760, arriba, 720, kAlto);
+    ZylTexDefchk3->move(9660, arriba, 1140, kAlto);
     arriba += 390;
     ZylTxtConReg = &add<TextBox>("ZylTxtConReg");
-    ZylTxtConReg->move(5160, arriba, 1800, kAlto);
+    ZylTxtConReg->move(5400, arriba, 2160, kAlto);
     ZylTxtConVis = &add<TextBox>("ZylTxtConVis");
-    ZylTxtConVis->move(7020, arriba, 1680, kAlto);
+    ZylTxtConVis->move(7620, arriba, 1980, kAlto);
 
     ZylCmdGra = &add<Button>("ZylCmdGra");
     ZylCmdGra->setCaption("&Grabar");
-    ZylCmdGra->move(8160, kFilas + 19 * kFila - 90, 1320, 390);
+    ZylCmdGra->move(9480, kFilas + 19 * kFila - 90, 1320, 390);
 
     int orden = 0;
     ZylComVis->tabIndex = orden++;
@@ -202,7 +204,7 @@ void ZylFrmConf::construye() {
                                                       ZylCmdGra})
         c->tabIndex = orden++;
     // The size counts the border and the title bar.
-    move(600, 600, 9720, kFilas + 20 * kFila + 600);
+    move(600, 600, 11040, kFilas + 20 * kFila + 600);
 }
 
 void ZylFrmConf::conecta() {

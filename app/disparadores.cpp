@@ -118,7 +118,10 @@ void AbreCambioClave(Programa& p) {
     ZylForCamCla& v = p.ventana<ZylForCamCla>();
     v.ZylTextCanCka->setMaxLength(w.ZylTexResCla->maxLength());
     p.NumeroComando = "10";
-    v.move(w.left() + w.ZylTexResCla->left() + 540, w.top() + w.ZylTexResCla->top());
+    // To the right of the key box, level with it: our key box is wider than the 540 twips the
+    // window was once moved by, so that offset put the window over the box. The host keeps it
+    // on the screen.
+    v.move(w.left() + w.ZylTexResCla->left() + w.ZylTexResCla->width() + 120, w.top() + w.ZylTexResCla->top());
     v.show();
 }
 

@@ -2,6 +2,7 @@
 
 #include "qt_test_app.h"
 #include "zylma/admin/arranque.h"
+#include "zylma/admin/editores.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/models/modelos.h"
 #include "zylma/records/records.h"
@@ -20,12 +21,37 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
+#include <unistd.h>
+
 namespace zylma::testing {
 
-Gui::Gui() : a(qt::testing::app()) {
+namespace {
+
+// Under the offscreen platform the screen is a technician's desktop, 1280 by 1024, not the
+// plugin's small default, so "on screen" means what it does at a desk.
+QApplication& appOnADesktopScreen() {
+    const char* qpa = std::getenv("QT_QPA_PLATFORM");
+    if (qpa && std::string(qpa) == "offscreen") {
+        const std::string conf = std::filesystem::temp_directory_path().string() + "/zylma-gui-screen-" + std::to_string(::getpid()) + ".json";
+        std::FILE* f = std::fopen(conf.c_str(), "w");
+        if (f) {
+            std::fputs("{\"screens\": [{\"name\": \"desk\", \"x\": 0, \"y\": 0, \"width\": 1280, "
+                       "\"height\": 1024, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}\n",
+                       f);
+            std::fclose(f);
+            ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + conf).c_str(), 1);
+        }
+    }
+    return qt::testing::app();
+}
+
+}  // namespace
+
+Gui::Gui() : a(appOnADesktopScreen()) {
     qt::applyStandardFont();
     // Every box is answered as a user would: by a click on one of its drawn buttons.
     vigia_ = new QTimer;
@@ -60,6 +86,8 @@ void Gui::atiendeCaja(QMessageBox& box) {
     if (!elegido) return;
     v.pulsado = elegido->text().remove('&').toStdString();
     cajas.push_back(v);
+    std::fprintf(stderr, "box %zu \"%s\": %s -> %s\n", cajas.size(), v.titulo.c_str(), v.texto.c_str(),
+                 v.pulsado.c_str());
     box.grab().save(QString::fromStdString(rutaFoto("box-" + std::to_string(cajas.size()) + ".png")), "PNG");
     QTest::mouseClick(elegido, Qt::LeftButton);
 }
@@ -105,6 +133,7 @@ void Gui::conectaSimulador(const std::string& modelo) {
 }
 
 void Gui::arranca() {
+    qt::installSpanishTranslation();  // as Principal does at start
     host = std::make_unique<qt::QtHost>();
     p = std::make_unique<app::Programa>(*host, folder.path(), [] { return serial::makeQtSerialPort(); });
     models::RegistraModelos(p->modelos());
@@ -113,11 +142,13 @@ void Gui::arranca() {
 }
 
 void Gui::principal() {
+    qt::installSpanishTranslation();
     host = std::make_unique<qt::QtHost>();
     p = std::make_unique<app::Programa>(*host, folder.path(), [] { return serial::makeQtSerialPort(); });
     models::RegistraModelos(p->modelos());
     p->NivelUsuario = "Ingenieria";
     p->NumPuerto = 1;
+    admin::InstalaEditores(*p, p->pri());
     p->pri().show();
     activa(p->pri());
 }
@@ -149,8 +180,16 @@ void Gui::tecla(QWidget* wd, int key, Qt::KeyboardModifiers mods) {
 }
 
 QWidget* Gui::foco() const {
+    // After a box closes, the window under it gets its focus back; the offscreen platform has
+    // no window manager to do it, so the window is activated again as a desktop's would be.
+    if (!QApplication::focusWidget() && !QApplication::activeWindow() && ultimoFoco_) {
+        ultimoFoco_->window()->activateWindow();
+        QTest::qWaitFor([] { return QApplication::activeWindow() != nullptr; }, 1000);
+    }
     QWidget* f = QApplication::focusWidget();
-    return f ? f : QApplication::activeWindow();
+    if (!f) f = QApplication::activeWindow();
+    if (f) ultimoFoco_ = f;
+    return f;
 }
 
 void Gui::teclas(const QString& texto) {
@@ -158,6 +197,11 @@ void Gui::teclas(const QString& texto) {
     for (QChar ch : texto) QTest::keyClicks(foco(), QString(ch));
 }
 void Gui::tecla(int key, Qt::KeyboardModifiers mods) { QTest::keyClick(foco(), static_cast<Qt::Key>(key), mods); }
+
+void Gui::mnemonico(int key) {
+    tecla(key, Qt::AltModifier);
+    QTest::qWait(250);
+}
 
 void Gui::eligeEnLista(const forms::ComboBox& c, const QString& entrada) {
     auto* cb = como<QComboBox>(c);

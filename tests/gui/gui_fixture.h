@@ -8,6 +8,7 @@
 #include "zylma/qt/qt_host.h"
 
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -72,6 +73,9 @@ struct Gui {
     void teclas(const QString& texto);
     void tecla(int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
     QWidget* foco() const;
+    // Alt+letter where the focus is; a button so reached is pressed as the desktop does, drawn
+    // down for a moment first.
+    void mnemonico(int key);
     // Picks the entry by its text from a combo's drawn list (the pop-up opened with the mouse).
     void eligeEnLista(const forms::ComboBox& c, const QString& entrada);
     void activa(const forms::Form& f);
@@ -84,6 +88,7 @@ struct Gui {
 
 private:
     QTimer* vigia_ = nullptr;
+    mutable QPointer<QWidget> ultimoFoco_;
     void atiendeCaja(QMessageBox& box);
 };
 

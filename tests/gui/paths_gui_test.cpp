@@ -62,3 +62,109 @@ TEST_F(Paths, LoginByKeyboardAloneLeadsThroughThePortChoiceToTheMainWindow) {
 }
 
 }  // namespace
+
+#include "zylma/app/barra.h"
+#include "zylma/app/cambio_clave.h"
+#include "zylma/app/monitor.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+QRect globalRect(QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); }
+
+// A Téndro on the far end of a pty: a model button, "&Leer" by its mnemonic, a refused
+// keystroke, "&Enviar", a right press with its pop-up, and the key-change window.
+TEST_F(Paths, ReadEditWriteAndCommandATendroOverThePty) {
+    g.instala();
+    g.conectaSimulador("00");
+    g.principal();
+    app::ZylForPri& w = g.p->pri();
+    ASSERT_TRUE(g.p->puerto().isOpen());
+    g.clic(*w.ZylCmd[2]);  // "Téndro"
+    EXPECT_TRUE(g.w(*w.panel("ZylFraTen"))->isVisible());
+    g.activa(w);
+    // "&Leer" shares its letter with "Ult.&Leído": Alt+L goes to them in turn, and Space presses
+    // the one it reached.
+    QWidget* leer = g.w(w.comando(3));
+    for (int i = 0; i < 2 && g.foco() != leer; ++i) g.tecla(Qt::Key_L, Qt::AltModifier);
+    ASSERT_EQ(g.foco(), leer);
+    EXPECT_EQ(w.ZylTexEst->text(), "Zylma");  // reached, not pressed
+    g.tecla(Qt::Key_Space);
+    app::ZylForMonitor& m = g.p->monitor();
+    ASSERT_TRUE(g.espera([&] { return m.ZylTexMon[4]->text().size() == 138 && w.ZylTexEst->text() == "Zylma"; }))
+        << w.ZylTexEst->text();
+    EXPECT_EQ(g.p->CodigoEquipo, "00");
+    const std::string clave = w.ZylTexResCla->text();
+    EXPECT_FALSE(clave.empty());
+    g.foto(w, "tendro-read.png");
+
+    // A letter typed into the key box is refused with a message and taken out again; the key is
+    // then typed back as it was.
+    QWidget* caja = g.w(*w.ZylTexResCla);
+    g.clic(caja);
+    g.tecla(caja, Qt::Key_A, Qt::ControlModifier);
+    const std::size_t antes = g.cajas.size();
+    g.teclas(caja, QString::fromStdString(clave.substr(0, 2)) + "x");
+    ASSERT_EQ(g.cajas.size(), antes + 1);
+    EXPECT_EQ(g.cajas.back().texto.find("Solo se admiten numeros"), 0u) << g.cajas.back().texto;
+    EXPECT_EQ(w.ZylTexResCla->text(), clave.substr(0, 2));
+    g.teclas(caja, QString::fromStdString(clave.substr(2)));
+    EXPECT_EQ(w.ZylTexResCla->text(), clave);
+
+    // "&Enviar": the write command now, the data part when the send timer has run.
+    g.activa(w);
+    g.mnemonico(Qt::Key_E);
+    EXPECT_EQ(w.ZylTexEst->text(), "Escribiendo");
+    ASSERT_TRUE(g.espera([&] { return !w.TimerPID->timerEnabled() && g.p->EstadoEscritura == app::Programa::Escritura::Ninguna; }, 12000));
+    QTest::qWait(500);  // the data frame's last acknowledgements
+
+    // A right press on a restriction pops up "Comando"; "Enviar" there starts the command.
+    bool popupVisto = false;
+    QTimer::singleShot(200, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || menu->actions().isEmpty()) return;
+        popupVisto = menu->grab().save(QString::fromStdString(Gui::rutaFoto("popup.png")), "PNG");
+        QAction* enviar = menu->actions().first();
+        EXPECT_EQ(enviar->text().toStdString(), "Enviar");
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(enviar).center());
+    });
+    g.clic(g.w(*w.ZylChkRes[0]), QPoint(-1, -1), Qt::RightButton);
+    EXPECT_TRUE(popupVisto);
+    EXPECT_EQ(w.ZylChkRes[0]->value(), 0);  // a right press never toggles
+    EXPECT_TRUE(w.TimerPID->timerEnabled());
+    ASSERT_TRUE(g.espera([&] { return !w.TimerPID->timerEnabled(); }, 12000));
+
+    // The key box's double-click opens the key-change window beside the box, on screen.
+    g.dobleClic(*w.ZylTexResCla);
+    auto* v = g.p->ventanaSiExiste<app::ZylForCamCla>();
+    ASSERT_NE(v, nullptr);
+    QWidget* vv = g.ventana(*v);
+    ASSERT_TRUE(vv && vv->isVisible());
+    QApplication::processEvents();
+    const QRect r = vv->frameGeometry();
+    EXPECT_GE(r.left(), globalRect(caja).right()) << "over the key box";
+    EXPECT_TRUE(vv->screen()->availableGeometry().contains(r)) << "past the screen's edge";
+    g.foto(*v, "key-change.png");
+    g.activa(*v);
+    g.clic(*v->ZylTextCanCka);
+    g.teclas("0");
+    ASSERT_FALSE(g.cajas.empty());
+    EXPECT_EQ(g.cajas.back().texto, "No se admite 0 al inicio de clave");
+    EXPECT_EQ(v->ZylTextCanCka->text(), "");
+    g.teclas("4321");
+    g.clic(*v->zylCmbCamCla);
+    EXPECT_EQ(w.ZylTexResCla->text(), "4321");
+    EXPECT_EQ(g.p->ClaveAnterior, clave);
+    EXPECT_TRUE(w.TimerPID->timerEnabled());
+    ASSERT_TRUE(g.espera([&] { return !w.TimerPID->timerEnabled(); }, 12000));
+    QTest::qWait(500);
+    g.line->stop();
+    // What went out reached the device whole: the read, the write and both commands.
+    EXPECT_GE(g.line->device().frames().size(), 4u);
+}
+
+}  // namespace

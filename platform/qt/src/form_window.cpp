@@ -6,6 +6,8 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
@@ -113,7 +115,15 @@ void QtHost::FormState::placeWindow() {
     content->resize(w, h);
     int barH = (bar && bar->isVisibleTo(window)) ? bar->sizeHint().height() : 0;
     window->resize(w, h + barH);
-    window->move(px(form.left()), px(form.top()));
+    // Wholly on the screen where it fits: a window placed by the program beside a control of
+    // another must not open past the screen's edge.
+    int x = px(form.left()), y = px(form.top());
+    if (QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
+        const QRect a = s->availableGeometry();
+        x = std::clamp(x, a.left(), std::max(a.left(), a.x() + a.width() - w));
+        y = std::clamp(y, a.top(), std::max(a.top(), a.y() + a.height() - (h + barH)));
+    }
+    window->move(x, y);
 }
 
 // ---------------------------------------------------------------- QtHost: windows
