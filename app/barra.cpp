@@ -1,6 +1,7 @@
 #include "zylma/app/barra.h"
 
 #include "zylma/app/enlace.h"
+#include "zylma/app/ida_vuelta.h"
 #include "zylma/app/lectura.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
@@ -132,6 +133,11 @@ bool IniciaEnvio(Programa& p) {
     // A remote command must not go out between a write's two frames.
     if (EscrituraOcupada(p)) return false;
     if (p.EnvioConEscritura) {
+        // A value the last read could not give back as it stands goes in no command.
+        if (const auto campo = CampoNoEscribibleDeComando(p, p.ControlComando, p.ElementoComando)) {
+            RehusaEnvio(p, MotivoCampo(*campo, "el valor leído del equipo no se puede enviar tal como está; escriba uno"));
+            return false;
+        }
         const ModeloEquipo* m = modeloActual(p);
         if (!m || !m->armaComando) {
             RehusaEnvio(p, MotivoSinEquipo());
@@ -193,6 +199,11 @@ void Leer(Programa& p) {
 
 void Enviar(Programa& p) {
     if (EscrituraOcupada(p)) return;
+    // A value the last read could not give back as it stands goes nowhere until it is typed.
+    if (const auto campo = CampoNoEscribiblePendiente(p)) {
+        ErrorEnCaptura(p, {*campo});
+        return;
+    }
     ZylForPri& w = p.pri();
     p.EnviaImagen = "1";
     p.IndiceEnvio = 1;

@@ -82,6 +82,8 @@ void Dispara(Programa& p, const Disparador& d) {
     if (!c) return;
     p.NumeroComando = d.numero;
     p.CampoComando = NombreCampo(w, *c);
+    p.ControlComando = d.control;
+    p.ElementoComando = d.indice;
     if (d.pasaIndice) p.IndiceComando = std::to_string(d.indice + d.desplazamientoIndice);
     switch (d.valor) {
     case ValorDe::Nada: break;

@@ -1,6 +1,7 @@
 #include "comun.h"
 
 #include "zylma/app/enlace.h"
+#include "zylma/app/ida_vuelta.h"
 #include "zylma/app/lectura.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/rechazos.h"
@@ -60,6 +61,64 @@ std::optional<std::string> OpcionCasilla(std::string_view valor) {
     return std::nullopt;
 }
 
+bool ClaveVuelve(std::string_view crudo, std::size_t largo) {
+    if (crudo.size() != largo || largo == 0) return false;
+    for (char c : crudo)
+        if (!((c >= '0' && c <= '9') || c == 'A')) return false;
+    return crudo[0] != 'A' && crudo[0] != '0';
+}
+
+bool TresDigitosVuelven(std::string_view nibbles, long limite) {
+    if (nibbles.size() != 3) return false;
+    long v = 0;
+    for (char c : nibbles) {
+        if (c == 'A') c = '0';
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    return v <= limite;
+}
+
+bool DigitosVuelven(std::string_view crudo) {
+    bool relleno = false;
+    for (char c : crudo) {
+        if (c == 'F') {
+            relleno = true;
+            continue;
+        }
+        if (relleno) return false;
+        if (!((c >= '0' && c <= '9') || c == 'A' || c == 'B' || c == 'C')) return false;
+    }
+    return true;
+}
+
+std::string Nibbles(std::string_view mapa, std::size_t desde, std::size_t cuantos) {
+    std::string out;
+    for (std::size_t i = 0; i < cuantos; ++i) out += codec::Posiciones(mapa, desde + 2 * i, desde + 2 * i);
+    return out;
+}
+
+bool MismoEnEquipo(std::string_view escrito, std::string_view crudo) {
+    if (escrito.size() != crudo.size()) return false;
+    auto equipo = [](char c) { return c == '0' ? 'A' : c == '*' ? 'B' : c == '#' ? 'C' : c; };
+    for (std::size_t i = 0; i < escrito.size(); ++i)
+        if (equipo(escrito[i]) != equipo(crudo[i])) return false;
+    return true;
+}
+
+void MarcaSi(bool noVuelve, Programa& p, const char* control, int indice, const std::string& nombre) {
+    if (noVuelve) MarcaNoEscribible(p, control, indice, nombre);
+}
+
+std::string CaptionDe(ZylForPri& w, const char* nombre, int indice) {
+    forms::Control* c = w.find(nombre, indice);
+    if (!c) return nombre;
+    std::string t;
+    for (char ch : c->caption())
+        if (ch != '&') t += ch;
+    return t;
+}
+
 app::ModeloEquipo Unidad(const char* nombre, const char* panel, const char* codigo,
                          std::function<void(Programa&)> cargaConf, std::function<void(Programa&)> leeEquipo,
                          std::function<bool(Programa&)> preparaEnvio, std::function<bool(Programa&)> armaComando) {
@@ -101,6 +160,7 @@ bool TomaImagen(Programa& p, const codec::ModeloTrama& trama, SiDanada siDanada)
         return false;
     }
     LecturaCompleta(p);
+    IniciaMarcas(p);
     return true;
 }
 
@@ -158,6 +218,7 @@ void CierraLectura(Programa& p, const char* panel, std::size_t modelo) {
     w.ZylTexEst->setText("Zylma");
     p.EquipoActual = ModeloLeido(p, panel, modelo);
     p.LecturaEnVivo = 1;
+    AvisaMarcas(p);
 }
 
 bool Rehusa(Programa& p, Falta f) {

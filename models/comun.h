@@ -88,6 +88,35 @@ L LecturaConCabecera(std::string_view mapa) {
     return l;
 }
 
+// ---------------------------------------------------------------- what a read can give back
+
+// Whether the device's own characters of a field go back unchanged through the panel: the box
+// shows them decoded and the builder writes what the box holds. One rule per class of field,
+// shared by every unit that has such a field.
+//
+// A key of device digits ("A" is 0): every character a digit and the first not 0, as the key
+// check and the builders take a key. "F" (no digit, an unprogrammed key) shows as nothing and
+// cannot go back; "B" and "C" show as "*" and "#", which no key holds.
+bool ClaveVuelve(std::string_view crudo, std::size_t largo);
+// Three digits, one nibble each ("A" is 0): each a digit, and the number no more than
+// `limite` (255 where the box takes no more). A nibble "B" to "F" shows as "11" to "15".
+bool TresDigitosVuelven(std::string_view nibbles, long limite);
+// A digit field of device digits (memories, operation keys, trunk digits): digits, "A", "B",
+// "C", and the no-digit "F" only after the last digit; a gap or another character is lost.
+bool DigitosVuelven(std::string_view crudo);
+// Every second character of a text from its `desde`-th (from 1): the low nibbles of a run of
+// bytes that hold one digit each.
+std::string Nibbles(std::string_view mapa, std::size_t desde, std::size_t cuantos);
+
+// Whether what the builder writes for a field stores the device's characters again: the
+// device keeps a written "0", "*", "#" as its digits "A", "B", "C".
+bool MismoEnEquipo(std::string_view escrito, std::string_view crudo);
+
+// Marks the box as holding a value the read cannot give back, when `noVuelve`.
+void MarcaSi(bool noVuelve, app::Programa& p, const char* control, int indice, const std::string& nombre);
+// The caption a field's label shows now (set by the configuration record), "&" removed.
+std::string CaptionDe(app::ZylForPri& w, const char* nombre, int indice = -1);
+
 // ---------------------------------------------------------------- the unit's table row
 
 // The unit as the main window's dispatch sees it: its name, panel, wire code and procedures.

@@ -174,7 +174,7 @@ Lectura Decodifica(std::string_view mapa) {
                 crudo += ch;
         }
         if (c.forma == Forma::Clave)
-            texto = codec::CambiaAPorCero(crudo);
+            texto = codec::DigitosAMarcacion(crudo);  // the no-digit "F" of an unprogrammed key is nothing
         else if (c.forma != Forma::Tiempo)
             texto = codec::DigitosAMarcacion(crudo);
         l.campos[i] = texto;
@@ -336,6 +336,32 @@ void LeeEquipoOmnivelda(Programa& p) {
         caja->setText(l.campos[i]);
     }
     w.ZylTexBan->setText(l.banderas);
+    // Each field goes back as the builder would write the box: the same device characters, the
+    // device's "A", "B", "C" standing for the "0", "*", "#" the builder writes as typed.
+    auto codigoEquipo = [](std::string t) {
+        for (char& c : t) c = c == '0' ? 'A' : c == '*' ? 'B' : c == '#' ? 'C' : c;
+        return t;
+    };
+    for (std::size_t i = 0; i < kCampos; ++i) {
+        const Campo& c = kTabla[i];
+        std::string crudo;
+        for (std::size_t j = 1; j <= Ancho(c); ++j) crudo += en(mapa, PosicionMapa(c.inicio + j - 1));
+        const auto texto = i == kCampoClave ? w.ZylTexResCla->text() : leeTexto(w, std::string(c.control).c_str(), c.indice);
+        const auto escrito = CodificaCampo(c, texto);
+        const bool vuelve = escrito && (c.forma == Forma::Tiempo ? *escrito == crudo
+                                                                 : codigoEquipo(*escrito) == codigoEquipo(crudo));
+        std::string nombre;
+        if (i == kCampoClave) nombre = "Clave";
+        else if (c.forma == Forma::Memoria)
+            nombre = CaptionDe(w, c.digitos == 4 ? "ZylFraOmnFraMe4" : "ZylFraOmnFraM16") + " " +
+                     CaptionDe(w, c.digitos == 4 ? "ZylLabOmnMe4" : "ZylLabOmnMe16", c.indice);
+        else nombre = CaptionDe(w, c.control == "ZylTexOmnCon" ? "ZylLabOmnCon" : c.control == "ZylTexOmnDurL" ? "ZylLabOmnDurL" : "ZylLabOmnDurP");
+        MarcaSi(!vuelve, p, std::string(c.control).c_str(), c.indice, nombre);
+    }
+    // The flag bytes' other bits are fixed by the write ("2", value 1 always set, "00").
+    std::string banderas;
+    for (std::size_t j = 5; j <= 10; ++j) banderas += en(mapa, PosicionMapa(j));
+    if (banderas != "2" + NibblesBanderas(l.banderas) + "00") MarcaCambioAlEscribir(p, "Restricciones");
     CierraLectura(p, kPanel, 3);
 }
 

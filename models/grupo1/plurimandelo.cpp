@@ -5,6 +5,7 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "comun.h"
+#include "zylma/app/ida_vuelta.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/records/records.h"
@@ -118,8 +119,9 @@ Imagen arma(std::string_view modificador, const Panel& panel, std::string_view f
 // A device duration digit: "A" and "0"-"9" are digits; the "no digit" filler and any other
 // nibble show nothing rather than a two-digit number.
 std::string digitoDuracion(char c) {
-    const std::string d = codec::CambiaAPorCero(std::string_view(&c, 1));
-    return esDigito(d[0]) ? d : std::string();
+    if (c == 'F') return std::string();
+    // Shown as decoded: "A" is 0, "B" to "E" give "11" to "14" (and cannot go back as such).
+    return std::to_string(codec::ValorDigitoHex(codec::CambiaAPorCero(std::string_view(&c, 1))));
 }
 
 std::string digitoConmutador(char c) {
@@ -182,7 +184,8 @@ Imagen ArmaImagenAjustada(std::string_view modificador, const Panel& panel, std:
 
 Lectura Decodifica(std::string_view mapa) {
     Lectura l = LecturaConCabecera<Lectura>(mapa);
-    l.panel.clave = codec::CambiaAPorCero(codec::Posiciones(mapa, kPosClave, kPosClave + 3));
+    // "A" is 0; the no-digit "F" shows as nothing (an unprogrammed key).
+    l.panel.clave = codec::DigitosAMarcacion(codec::Posiciones(mapa, kPosClave, kPosClave + 3));
     for (const CampoDigitos& f : kCampos) {
         std::string& t = textoCampo(l.panel, f.campo);
         for (std::size_t i = 0; i < kDigitosCampo; ++i) {
@@ -332,8 +335,23 @@ void LeeEquipoPlurimandelo(Programa& p) {
     control<forms::TextBox>(w, "ZylTexPluCon")->setText(l.panel.conmutador);
     control<forms::TextBox>(w, "ZylTexPluDurP")->setText(l.panel.duracionProhibidas);
     control<forms::TextBox>(w, "ZylTexPluDurL")->setText(l.panel.duracionLibres);
+    MarcaSi(!ClaveVuelve(codec::Posiciones(mapa, kPosClave, kPosClave + 3), 4), p, "ZylTexResCla", -1, "Clave");
+    for (const CampoDigitos& f : kCampos) {
+        const std::string bajos = Nibbles(mapa, f.posicion + 1, kDigitosCampo);
+        const bool altosCero = Nibbles(mapa, f.posicion, kDigitosCampo) == "000";
+        const bool vuelve = f.campo == Campo::Conmutador ? altosCero && DigitosVuelven(bajos)
+                                                         : altosCero && TresDigitosVuelven(bajos, 255);
+        const char* caja = f.campo == Campo::Conmutador       ? "ZylTexPluCon"
+                           : f.campo == Campo::DuracionLibres ? "ZylTexPluDurL"
+                                                              : "ZylTexPluDurP";
+        const char* etiqueta = f.campo == Campo::Conmutador       ? "ZylLabPluCon"
+                               : f.campo == Campo::DuracionLibres ? "ZylLabPluDurL"
+                                                                  : "ZylLabPluDurP";
+        MarcaSi(!vuelve, p, caja, -1, CaptionDe(w, etiqueta));
+    }
     w.panel(kPanel)->setVisible(true);
     p.LecturaEnVivo = 1;
+    AvisaMarcas(p);
 }
 
 bool PreparaEnvioPlurimandelo(Programa& p) {

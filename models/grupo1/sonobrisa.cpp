@@ -168,9 +168,9 @@ Lectura Decodifica(std::string_view mapa) {
             if ((f.campo == Campo::Aut || f.campo == Campo::Clave) && i == 2) {
                 t += '*';  // the third character is always the device's "*"
             } else if (f.campo == Campo::Aut || f.campo == Campo::Clave) {
-                // Every other device digit is kept ("F" included): dropping one would shorten
-                // the code and move its "*".
-                t += codec::CambiaAPorCero(std::string_view(&c, 1));
+                // "A" is 0; the no-digit "F" of an unprogrammed code shows as nothing, and such a
+                // code is marked as one the write cannot give back.
+                t += codec::DigitosAMarcacion(std::string_view(&c, 1));
             } else if (f.campo == Campo::DigAler) {
                 const std::string d = codec::DigitosAMarcacion(std::string_view(&c, 1));
                 if (d.size() == 1 && esMarcable(d[0])) t += d;
@@ -285,6 +285,42 @@ void LeeEquipoSonobrisa(Programa& p) {
     control<forms::TextBox>(w, "ZylTxtSonAut")->setText(l.panel.aut);
     control<forms::TextBox>(w, "ZylTexSonNumInter")->setText(l.panel.numInter);
     control<forms::TextBox>(w, "ZylTxtSonDigAler")->setText(l.panel.digAler);
+    // Each field goes back as the builder writes the box (the third character of the key and of
+    // the Aut code is the write's own "*").
+    const Panel panel = panelDesde(w);
+    const std::string escrito =
+        ArmaImagenAjustada(p.CodigoModificador, panel, w.ZylTexResFirm->text(), claseInstalacion(w)).datos;
+    for (const CampoCaracteres& f : kCampos) {
+        bool valido = true;
+        const char* caja = "ZylTexResCla";
+        std::string nombre = "Clave";
+        switch (f.campo) {
+        case Campo::Clave: valido = ClaveValida(panel.clave); break;
+        case Campo::Aut:
+            valido = AutValido(panel.aut);
+            caja = "ZylTxtSonAut";
+            nombre = CaptionDe(w, "ZyllblSonAut");
+            break;
+        case Campo::DigAler:
+            valido = DigAlerValido(panel.digAler);
+            caja = "ZylTxtSonDigAler";
+            nombre = CaptionDe(w, "ZyllblSonDigAler");
+            break;
+        case Campo::NumInter:
+            valido = NumInterValido(panel.numInter);
+            caja = "ZylTexSonNumInter";
+            nombre = CaptionDe(w, "Frame4");
+            break;
+        }
+        for (std::size_t i = 0; valido && i < f.caracteres; ++i) {
+            if ((f.campo == Campo::Aut || f.campo == Campo::Clave) && i == 2) continue;
+            const std::size_t pos = f.posicion + 2 * i;  // map position of the byte
+            const std::string crudo(codec::Posiciones(p.MapaLectura, pos, pos + 1));
+            const std::size_t d = pos - kCampos[0].posicion;  // the same byte in the data part
+            valido = d + 2 <= escrito.size() && MismoEnEquipo(escrito.substr(d, 2), crudo);
+        }
+        MarcaSi(!valido, p, caja, -1, nombre);
+    }
     CierraLectura(p, kPanel, 1);
 }
 

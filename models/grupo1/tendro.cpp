@@ -74,7 +74,8 @@ std::optional<Imagen> ArmaImagen(std::string_view modificador, std::string_view 
 
 Lectura Decodifica(std::string_view mapa) {
     Lectura l = LecturaConCabecera<Lectura>(mapa);
-    l.clave = codec::CambiaAPorCero(codec::Posiciones(mapa, kPosClave, kPosClave + 3));
+    // "A" is 0, "B" "*", "C" "#", and the no-digit "F" shows as nothing (an unprogrammed key).
+    l.clave = codec::DigitosAMarcacion(codec::Posiciones(mapa, kPosClave, kPosClave + 3));
     l.banderas = BanderasDesdeNibbles(codec::Posiciones(mapa, kPosBanderas, kPosBanderas + 3));
     return l;
 }
@@ -119,6 +120,10 @@ void LeeEquipoTendro(Programa& p) {
     MuestraCabeceraLectura(p, kPanel, l.usuarioGardomelinta, l.modificadorGardomelinta);
     w.ZylTexResCla->setText(l.clave);
     w.ZylTexBan->setText(l.banderas);
+    MarcaSi(!ClaveVuelve(codec::Posiciones(mapa, kPosClave, kPosClave + 3), 4), p, "ZylTexResCla", -1, "Clave");
+    // Bits the flag bytes have no restriction for are written as 0.
+    if (NibblesBanderas(l.banderas) != codec::Posiciones(mapa, kPosBanderas, kPosBanderas + 3))
+        MarcaCambioAlEscribir(p, "Restricciones");
     CierraLectura(p, kPanel, 2);
 }
 

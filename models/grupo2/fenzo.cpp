@@ -178,23 +178,38 @@ std::string Rechazo(const Panel& panel) {
     return "";
 }
 
+std::string ValorCampo(const Panel& panel, const Campo& c) {
+    switch (c.dato) {
+        case Dato::Modificador: return ModificadorCuatro(panel.modificador);
+        case Dato::Clave: return RellenaF(panel.clave, 5) + "F";
+        case Dato::Banderas: return CampoBanderas(panel.banderas, panel.troncal);
+        case Dato::Contador: return CodificaTresDigitos(panel.contador);
+        case Dato::DuracionProhibidas: return CodificaTresDigitos(panel.duracionProhibidas);
+        case Dato::DuracionLibres: return CodificaTresDigitos(panel.duracionLibres);
+        case Dato::Memoria: return RellenaF(panel.memorias[static_cast<std::size_t>(c.elemento)], 16);
+        case Dato::ClaveOperacion: return RellenaF(panel.claves[static_cast<std::size_t>(c.elemento)], 5) + "F";
+    }
+    return "";
+}
+
+bool CampoValido(const Panel& panel, const Campo& c) {
+    switch (c.dato) {
+        case Dato::Clave: return ClaveValida(panel.clave);
+        case Dato::Contador: return TresDigitosValido(panel.contador);
+        case Dato::DuracionProhibidas: return TresDigitosValido(panel.duracionProhibidas);
+        // The box takes no more than 255.
+        case Dato::DuracionLibres:
+            return TresDigitosValido(panel.duracionLibres) && codec::ValorDecimal(panel.duracionLibres, 0) <= 255;
+        case Dato::Memoria: return DigitosValidos(panel.memorias[static_cast<std::size_t>(c.elemento)], 16);
+        case Dato::ClaveOperacion: return DigitosValidos(panel.claves[static_cast<std::size_t>(c.elemento)], 5);
+        default: return true;
+    }
+}
+
 Imagen ArmaImagen(const Panel& panel) {
     const bool nuevo = EsTravesolin(panel.version);
     Imagen img;
-    EscribeCampos(img.datos, kCampos, nuevo, [&](const Campo& c) -> std::string {
-        switch (c.dato) {
-            case Dato::Modificador: return ModificadorCuatro(panel.modificador);
-            case Dato::Clave: return RellenaF(panel.clave, 5) + "F";
-            case Dato::Banderas: return CampoBanderas(panel.banderas, panel.troncal);
-            case Dato::Contador: return CodificaTresDigitos(panel.contador);
-            case Dato::DuracionProhibidas: return CodificaTresDigitos(panel.duracionProhibidas);
-            case Dato::DuracionLibres: return CodificaTresDigitos(panel.duracionLibres);
-            case Dato::Memoria: return RellenaF(panel.memorias[static_cast<std::size_t>(c.elemento)], 16);
-            case Dato::ClaveOperacion:
-                return RellenaF(panel.claves[static_cast<std::size_t>(c.elemento)], 5) + "F";
-        }
-        return "";
-    });
+    EscribeCampos(img.datos, kCampos, nuevo, [&](const Campo& c) { return ValorCampo(panel, c); });
     // Block 2 closes with "6E" and 24 "F" after the data. For the Kalmoro, whose data ends
     // early, the block is still filled to its 64 bytes, so the recorded image keeps the frame's
     // length and a replay of it decodes.
@@ -335,6 +350,7 @@ void LeeEquipoFenzo(Programa& p) {
     // The key is set once, from the variant's own copy: the other copy may hold anything.
     w.ZylTexResCla->setText(l.clave);
     for (int k = 1; k <= 4; ++k) ponTexto(w, "ZylTexFenClv", l.claves[static_cast<std::size_t>(k - 1)], k);
+    MarcaLectura(p, mapa, kCampos, l.travesolin);
     CierraLectura(p, kPanel, 5);
 }
 
@@ -345,8 +361,9 @@ Panel panelDe(Programa& p) {
     d.modificador = p.CodigoModificador;
     d.clave = w.ZylTexResCla->text();
     d.banderas = w.ZylTexBan->text();
-    // Before any Fenzo has been read the trunk bit is the one the panel's box shows.
-    d.troncal = TroncalFenzo(p).empty() ? (w.ZylChkFenResC->value() == 1 ? "1" : "0") : TroncalFenzo(p);
+    // The trunk bit is the panel's box, which every read sets (the Kalmoro's box too, hidden):
+    // a trunk changed by the box or by a remote command is what the write sends.
+    d.troncal = w.ZylChkFenResC->value() == 1 ? "1" : "0";
     d.contador = leeTexto(w, "ZylTexFenCon");
     d.duracionProhibidas = leeTexto(w, "ZylTexFenDurP");
     d.duracionLibres = leeTexto(w, "ZylTexFenLimSerMed");
@@ -358,6 +375,46 @@ Panel panelDe(Programa& p) {
     return d;
 }
 }  // namespace
+
+void MarcaLectura(Programa& p, std::string_view mapa, std::span<const Campo> tabla, bool nuevo) {
+    ZylForPri& w = p.pri();
+    const Panel d = panelDe(p);
+    const std::string datos = DatosDesdeMapa(mapa);
+    const int copiaClave = nuevo ? 1 : 0;
+    for (const Campo& c : tabla) {
+        // Only what the write carries: the Kalmoro's data part ends before its second key.
+        if (c.soloNuevo && !nuevo) continue;
+        const std::string crudo(codec::Posiciones(datos, c.inicio, c.inicio + Ancho(c.dato) - 1));
+        const bool vuelve = CampoValido(d, c) && MismoEnEquipo(ValorCampo(d, c), crudo);
+        if (vuelve) continue;
+        const auto e = c.elemento;
+        switch (c.dato) {
+            case Dato::Modificador: break;
+            case Dato::Banderas: MarcaCambioAlEscribir(p, "Restricciones"); break;
+            case Dato::Clave:
+                // The box shows the variant's own copy; the write puts the box in the other too.
+                if (e == copiaClave) MarcaNoEscribible(p, "ZylTexResCla", -1, "Clave");
+                else if (ClaveValida(d.clave)) MarcaCambioAlEscribir(p, "Clave (primera copia)");
+                break;
+            case Dato::Contador: MarcaNoEscribible(p, "ZylTexFenCon", -1, CaptionDe(w, "ZylLabFenCon")); break;
+            case Dato::DuracionProhibidas:
+                MarcaNoEscribible(p, "ZylTexFenDurP", -1, CaptionDe(w, "ZylLabFenDurP"));
+                break;
+            case Dato::DuracionLibres:
+                MarcaNoEscribible(p, "ZylTexFenLimSerMed", -1, CaptionDe(w, "ZylLabFenLimSerMed"));
+                break;
+            case Dato::Memoria: {
+                const int etiqueta = e == 8 ? 0 : (e == 9 ? 9 : e + 1);
+                MarcaNoEscribible(p, "ZylTexFenNumTel", e,
+                                  CaptionDe(w, "ZylFraFenFraNumTel") + " " + CaptionDe(w, "ZylLabFenNumTel", etiqueta));
+                break;
+            }
+            case Dato::ClaveOperacion:
+                MarcaNoEscribible(p, "ZylTexFenClv", e + 1, CaptionDe(w, "ZylLabFenClv", e + 1));
+                break;
+        }
+    }
+}
 
 bool PreparaEnvioFenzo(Programa& p) {
     p.ImagenEnvio.clear();

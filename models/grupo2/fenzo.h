@@ -148,6 +148,13 @@ std::string Rechazo(const Panel& panel);
 // The programming image of a panel, every field fitted to its place. Call Rechazo first: a
 // refused panel must send nothing.
 Imagen ArmaImagen(const Panel& panel);
+// What the builder writes for one field of the panel, fitted to its width, and whether the
+// panel's text is one that field takes.
+std::string ValorCampo(const Panel& panel, const Campo& c);
+bool CampoValido(const Panel& panel, const Campo& c);
+// After a read: marks each field of the panel whose value cannot go back to the device as the
+// read gave it (`tabla`: the layout the write carries; `nuevo`: firmware above 23).
+void MarcaLectura(app::Programa& p, std::string_view mapa, std::span<const Campo> tabla, bool nuevo);
 
 struct Lectura {
     std::string version;  // decimal

@@ -258,8 +258,11 @@ void seleccionaDigitos(ZylForPri& w, const std::string& texto) {
     forms::ComboBox& c = combo(w);
     for (int i = 0; i < c.listCount(); ++i) {
         c.setListIndex(i);
-        if (c.text() == texto) break;
+        if (c.text() == texto) return;
     }
+    // A value none of the items holds is shown as it is, not as the last item tried ("8"):
+    // the write is then refused naming the box until the user picks one.
+    c.setText(texto);
 }
 
 // Emptied, then one character at a time, as typing would fill it. Once the box's check refuses
@@ -279,12 +282,65 @@ Valores valoresDelPanel(Programa& p) {
     v.modificador = p.CodigoModificador;
     v.clave = w.ZylTexResCla->text();
     v.banderas = w.ZylTexBan->text();
-    // Before any read the trunk bit has no image to come from: the box shows the configured one.
-    v.troncal = !p.TroncalQuintavo.empty() ? p.TroncalQuintavo.substr(0, 1) : (troncal(w).value() == 1 ? "1" : "0");
+    // The trunk bit is the panel's box, which every read sets: a trunk changed by the box or by
+    // a remote command is what the write sends.
+    v.troncal = troncal(w).value() == 1 ? "1" : "0";
     v.digitosLocal = combo(w).text();
     for (std::size_t i = 0; i < kCampos_n; ++i)
         if (!esClave(kCampos[i])) v.campos[i] = caja(w, kCampos[i].control, kCampos[i].indice).text();
     return v;
+}
+
+}  // namespace
+
+namespace {
+
+// The caption a message names a field by: its frame's and its label's.
+std::string nombreDe(ZylForPri& w, const Campo& c) {
+    const std::string_view n = c.control;
+    if (n == "ZylTexResCla") return "Clave";
+    if (n == "ZylTexQuiSMC") return CaptionDe(w, "ZylFraQuiSM") + " " + CaptionDe(w, "ZylLabQuiSMC", 1);
+    if (n == "ZylTexQuiLDC") return CaptionDe(w, "ZylFraQuiLD") + " " + CaptionDe(w, "ZylLabQuiLDC", 0);
+    if (n == "ZylTexQuiSMNP") return CaptionDe(w, "ZylFraQuiSM") + " " + CaptionDe(w, "ZylLabQuiSMNP");
+    if (n == "ZylTexQuiLDNP") return CaptionDe(w, "ZylFraQuiLD") + " " + CaptionDe(w, "ZylLabQuiLDNP");
+    if (n == "ZylTexQuiSMT") return CaptionDe(w, "ZylFraQuiSM") + " " + CaptionDe(w, "ZylLabQuiSMT");
+    if (n == "ZylTexQuiLDT") return CaptionDe(w, "ZylFraQuiLD") + " " + CaptionDe(w, "ZylLabQuiLDT");
+    if (n == "ZylTexQuiNumTel") return CaptionDe(w, "ZylFraQuiNumTel") + " " + CaptionDe(w, "ZylLabQuiNumTel", 18 - c.indice);
+    static constexpr int kEtiquetaClave[] = {0, 0, 5, 6, 7};
+    return CaptionDe(w, "ZylLabQuiClv", kEtiquetaClave[c.indice]);
+}
+
+// After a read: each field whose value cannot go back as the read gave it is marked; the
+// permitted-call numbers, which a read does not show, and the places the write fixes are named
+// when the device holds another value there.
+void marcaLectura(Programa& p, std::string_view mapa) {
+    ZylForPri& w = p.pri();
+    const Valores v = valoresDelPanel(p);
+    const std::string escrito = datos(v, v.clave, v.digitosLocal);
+    std::string buffer;
+    auto crudo = [&](std::size_t inicio, std::size_t ancho) { return std::string(campoMapa(mapa, inicio, ancho, buffer)); };
+    auto escritoEn = [&](std::size_t inicio, std::size_t ancho) {
+        return inicio - 1 + ancho <= escrito.size() ? escrito.substr(inicio - 1, ancho) : std::string();
+    };
+    for (std::size_t i = 0; i < kCampos_n; ++i) {
+        const Campo& c = kCampos[i];
+        const std::size_t ancho = c.codigo == Codigo::Memoria ? 16 : 6;
+        const std::string& texto = esClave(c) ? v.clave : v.campos[i];
+        bool valido = esClave(c) ? ClaveValida(texto) : campoValido(c, texto);
+        // The durations' boxes take no more than 255.
+        const std::string_view n = c.control;
+        if (valido && (n == "ZylTexQuiSMT" || n == "ZylTexQuiLDT")) valido = codec::ValorDecimal(texto, 0) <= 255;
+        if (valido && MismoEnEquipo(escritoEn(c.inicio, ancho), crudo(c.inicio, ancho))) continue;
+        if (n == "ZylTexQuiSMNP" || n == "ZylTexQuiLDNP") MarcaCambioAlEscribir(p, nombreDe(w, c));
+        else MarcaNoEscribible(p, c.control, c.indice, nombreDe(w, c));
+    }
+    // The key's first copy is written from the box too.
+    if (ClaveValida(v.clave) && !MismoEnEquipo(escritoEn(kPosClave, 6), crudo(kPosClave, 6)))
+        MarcaCambioAlEscribir(p, "Clave (primera copia)");
+    // The flag nibbles: restriction 1's bit is always set by a write.
+    if (escritoEn(kPosNibbleC, 5) != crudo(kPosNibbleC, 5)) MarcaCambioAlEscribir(p, "Restricciones");
+    if (!DigitosLocalValidos(v.digitosLocal) || escritoEn(kPosDigitosLocal, 1) != crudo(kPosDigitosLocal, 1))
+        MarcaNoEscribible(p, "ZylComQuiDLL", -1, CaptionDe(w, "ZylLabQuiDLL"));
 }
 
 }  // namespace
@@ -332,6 +388,7 @@ void LeeEquipoQuintavo(Programa& p) {
     w.ZylTexResCla->setText("");
     w.ZylTexResCla->setText(v.clave);
     seleccionaDigitos(w, v.digitosLocal);
+    marcaLectura(p, mapa);
     CierraLectura(p, kPanel, 6);
 }
 

@@ -34,7 +34,8 @@ std::string campoDigitos(std::string_view mapa, std::size_t desde) {
     std::string out;
     for (std::size_t i = 0; i < 4; ++i) {
         std::string_view c = codec::Posiciones(mapa, desde + 2 * i, desde + 2 * i);
-        if (c.empty()) continue;
+        // The no-digit "F" shows as nothing (an unprogrammed key); "B" to "E" as "11" to "14".
+        if (c.empty() || c == "F") continue;
         out += std::to_string(codec::ValorDigitoHex(codec::CambiaAPorCero(c)));
     }
     return out;
@@ -206,6 +207,13 @@ void LeeEquipoSelvarindo(Programa& p) {
         w.ZylTexResCla->setText("");
         w.ZylTexResCla->setText(l.clave);
     }
+    // The keys go back only in remote commands: one the device could not take as it is read
+    // is marked, so no command carries it until the user types one.
+    const Disposicion d = DisposicionDe(l.variante);
+    if (d.clave) MarcaSi(!ClaveVuelve(Nibbles(p.MapaLectura, d.clave, 4), 4), p, "ZylTexResCla", -1, "Clave");
+    if (d.claveSalida && !ClaveVuelve(Nibbles(p.MapaLectura, d.claveSalida, 4), 4) &&
+        Nibbles(p.MapaLectura, d.claveSalida, 4).find_first_not_of("0123456789A") != std::string::npos)
+        MarcaNoEscribible(p, "ZylTxtSvdClvSal", -1, CaptionDe(w, "ZylLblSvdClvSal"));
     w.comando(4).setEnabled(false);
     w.panel(kPanel)->setVisible(false);
     w.ZylTexResFirm->setText(p.VersionEquipo);

@@ -60,22 +60,39 @@ std::string Rechazo(const Panel& panel) {
     return "";
 }
 
+namespace {
+std::string valorCampo(const Panel& panel, const Campo& c) {
+    const auto e = static_cast<std::size_t>(c.elemento);
+    switch (c.dato) {
+        case Dato::Modificador: return ModificadorCuatro(panel.modificador);
+        case Dato::Clave: return RellenaF(panel.clave, 5) + "F";
+        case Dato::Banderas: return CampoBanderas(panel.banderas, panel.troncal);
+        case Dato::Contador: return CodificaTresDigitos(panel.contador);
+        case Dato::DuracionProhibidas: return CodificaTresDigitos(panel.duracionProhibidas);
+        case Dato::DuracionLibres: return CodificaTresDigitos(panel.duracionLibres);
+        case Dato::Memoria: return RellenaF(panel.memorias[e], 16);
+        case Dato::ClaveOperacion: return RellenaF(panel.claves[e], 5) + "F";
+    }
+    return "";
+}
+
+bool campoValido(const Panel& panel, const Campo& c) {
+    const auto e = static_cast<std::size_t>(c.elemento);
+    switch (c.dato) {
+        case Dato::Clave: return ClaveValida(panel.clave);
+        case Dato::Contador: return TresDigitosValido(panel.contador);
+        case Dato::DuracionProhibidas: return TresDigitosValido(panel.duracionProhibidas);
+        case Dato::DuracionLibres: return TresDigitosValido(panel.duracionLibres);
+        case Dato::Memoria: return DigitosValidos(panel.memorias[e], 16);
+        case Dato::ClaveOperacion: return DigitosValidos(panel.claves[e], 5);
+        default: return true;
+    }
+}
+}  // namespace
+
 Imagen ArmaImagen(const Panel& panel) {
     Imagen img;
-    EscribeCampos(img.datos, kCampos, true, [&](const Campo& c) -> std::string {
-        const auto e = static_cast<std::size_t>(c.elemento);
-        switch (c.dato) {
-            case Dato::Modificador: return ModificadorCuatro(panel.modificador);
-            case Dato::Clave: return RellenaF(panel.clave, 5) + "F";
-            case Dato::Banderas: return CampoBanderas(panel.banderas, panel.troncal);
-            case Dato::Contador: return CodificaTresDigitos(panel.contador);
-            case Dato::DuracionProhibidas: return CodificaTresDigitos(panel.duracionProhibidas);
-            case Dato::DuracionLibres: return CodificaTresDigitos(panel.duracionLibres);
-            case Dato::Memoria: return RellenaF(panel.memorias[e], 16);
-            case Dato::ClaveOperacion: return RellenaF(panel.claves[e], 5) + "F";
-        }
-        return "";
-    });
+    EscribeCampos(img.datos, kCampos, true, [&](const Campo& c) { return valorCampo(panel, c); });
     const std::string cuerpo = img.datos;
     img.datos += "f";
     // The recorded image carries every key the write sends (#05 to #25 in block 2), so a replay
@@ -165,6 +182,10 @@ void CargaConfTresmolina(Programa& p) {
     MuestraConfiguracion(p, kPanel, 5);
 }
 
+namespace {
+void marcaLectura(Programa& p, std::string_view mapa);
+}  // namespace
+
 void LeeEquipoTresmolina(Programa& p) {
     // Live, the watchdog ends a damaged read with its message; a stored image has no watchdog.
     if (!TomaImagen(p, trama(), SiDanada::ReintentaGuardada)) return;
@@ -187,19 +208,21 @@ void LeeEquipoTresmolina(Programa& p) {
     // The key is set once, from the copy a read shows.
     w.ZylTexResCla->setText(l.clave);
     for (int k = 0; k < 24; ++k) ponTexto(w, "ZylTxtTreClv", l.claves[static_cast<std::size_t>(k)], k);
+    marcaLectura(p, mapa);
     CierraLectura(p, kPanel, 8);
 }
 
-bool PreparaEnvioTresmolina(Programa& p) {
+namespace {
+Panel panelDe(Programa& p) {
     ZylForPri& w = p.pri();
-    p.ImagenEnvio.clear();
     Panel d;
     d.modificador = p.CodigoModificador;
     d.clave = w.ZylTexResCla->text();
     d.banderas = w.ZylTexBan->text();
-    // Before any Tresmolina has been read the trunk bit is the one the panel's box shows.
+    // The trunk bit is the panel's box, which every read sets: a trunk changed by the box or by
+    // a remote command is what the write sends.
     const forms::CheckBox* t = troncalBox(w);
-    d.troncal = !TroncalTresmolina(p).empty() ? TroncalTresmolina(p) : (t && t->value() == 1 ? "1" : "0");
+    d.troncal = t && t->value() == 1 ? "1" : "0";
     d.contador = leeTexto(w, "ZylTxtTreCon");
     d.duracionProhibidas = leeTexto(w, "ZylTxtTreDurP");
     d.duracionLibres = leeTexto(w, "ZylTexTreDurL");
@@ -207,6 +230,43 @@ bool PreparaEnvioTresmolina(Programa& p) {
     for (int k = 0; k < 24; ++k) d.claves[static_cast<std::size_t>(k)] = leeTexto(w, "ZylTxtTreClv", k);
     d.firmware = w.ZylTexResFirm->text();
     d.clase = claseInstalacion(w);
+    return d;
+}
+
+// After a read: each field whose value cannot go back as the read gave it is marked.
+void marcaLectura(Programa& p, std::string_view mapa) {
+    ZylForPri& w = p.pri();
+    const Panel d = panelDe(p);
+    const std::string datos = fenzo::DatosDesdeMapa(mapa);
+    for (const Campo& c : kCampos) {
+        const std::string crudo(codec::Posiciones(datos, c.inicio, c.inicio + fenzo::Ancho(c.dato) - 1));
+        if (campoValido(d, c) && MismoEnEquipo(valorCampo(d, c), crudo)) continue;
+        const int e = c.elemento;
+        switch (c.dato) {
+            case Dato::Modificador: break;
+            case Dato::Banderas: MarcaCambioAlEscribir(p, "Restricciones"); break;
+            case Dato::Clave:
+                // The box shows the second copy; the write puts the box in both.
+                if (e == 1) MarcaNoEscribible(p, "ZylTexResCla", -1, "Clave");
+                else if (ClaveValida(d.clave)) MarcaCambioAlEscribir(p, "Clave (primera copia)");
+                break;
+            case Dato::Contador: MarcaNoEscribible(p, "ZylTxtTreCon", -1, CaptionDe(w, "ZylLabTreCon")); break;
+            case Dato::DuracionProhibidas: MarcaNoEscribible(p, "ZylTxtTreDurP", -1, CaptionDe(w, "ZylLabTreDurP")); break;
+            case Dato::DuracionLibres: MarcaNoEscribible(p, "ZylTexTreDurL", -1, CaptionDe(w, "ZylLabTreDurL")); break;
+            case Dato::Memoria:
+                MarcaNoEscribible(p, "ZylTexTreNumTel", e,
+                                  CaptionDe(w, "ZylFraTreNumTel") + " " + CaptionDe(w, "ZylLabFenNumTel", 18 - e));
+                break;
+            case Dato::ClaveOperacion: MarcaNoEscribible(p, "ZylTxtTreClv", e, CaptionDe(w, "ZylLblTreClv", e)); break;
+        }
+    }
+}
+}  // namespace
+
+bool PreparaEnvioTresmolina(Programa& p) {
+    ZylForPri& w = p.pri();
+    p.ImagenEnvio.clear();
+    const Panel d = panelDe(p);
     // The panel has no field checks: whatever does not fit its place refuses the write.
     p.EstadoCaptura = tresmolina::Rechazo(d).empty() ? "Activado" : "DesActivado";
     const Imagen img = tresmolina::ArmaImagen(d);

@@ -337,7 +337,11 @@ TEST_F(Fenzo, KalmoroReadHidesTheNewPartsAndTakesTheFirstKey) {
     EXPECT_FALSE(w().ZylFraFenFraClv->visible());
     EXPECT_FALSE(w().ZylChkFenResC->visible());
     EXPECT_EQ(w().ZylTexResCla->text(), "54021");
-    EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
+    // The answer's prohibited duration "0", "B", "5" shows as "0115", which three digits cannot
+    // hold: the read says so, once, and names the field.
+    ASSERT_EQ(h->host.messages.size(), 1u);
+    EXPECT_NE(h->host.lastMessage().find("\"Tiempo de duración para llamadas prohibidas\""), std::string::npos)
+        << h->host.lastMessage();
     // "&Default" after a read shows the Fenzo panel again.
     w().comando(7).userClick();
     EXPECT_TRUE(w().panel("ZylFraFen")->visible());
@@ -426,7 +430,9 @@ TEST_F(Fenzo, AFieldThatDoesNotFitRefusesTheWrite) {
     EXPECT_EQ(wire(), "");
 }
 
-TEST_F(Fenzo, TheTrunkBitComesFromTheLastReadOrElseFromTheBox) {
+// The write takes the trunk from the panel's box, before a read and after one alike: a trunk
+// cleared in the box after a read that found it on goes out cleared.
+TEST_F(Fenzo, TheTrunkBitComesFromTheBox) {
     w().ZylChkFenResC->setValue(0);
     ASSERT_TRUE(PreparaEscritura(p()));
     EXPECT_EQ(p().ImagenEnvio.substr(10, 6), "000000");
@@ -435,9 +441,10 @@ TEST_F(Fenzo, TheTrunkBitComesFromTheLastReadOrElseFromTheBox) {
     EXPECT_EQ(p().ImagenEnvio.substr(10, 6), "000200");
     read(travesolinAnswer());  // trunk on in the device
     caja("ZylTexFenDurP").setText("115");
+    EXPECT_EQ(w().ZylChkFenResC->value(), 1);
     w().ZylChkFenResC->setValue(0);
     ASSERT_TRUE(PreparaEscritura(p()));
-    EXPECT_EQ(p().ImagenEnvio.substr(10, 6), "140300");
+    EXPECT_EQ(p().ImagenEnvio.substr(10, 6), "140100");  // nibble A: restriction 1 only
 }
 
 TEST_F(Fenzo, EachTriggerSendsItsCommand) {

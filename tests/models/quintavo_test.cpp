@@ -258,6 +258,7 @@ struct Quintavo : ModeloFixture {
     static std::string deviceMap() {
         std::string mapa = kTrama;
         mapa.replace(144, 5, "2A4A6");
+        mapa.replace(10, 5, "2A4A6");  // the device holds its key twice
         mapa.replace(24, 6, "000A05");
         codec::RecalculaSumas(mapa, *codec::BuscaModelo("02"));
         return mapa;
@@ -367,7 +368,7 @@ TEST_F(Quintavo, WriteSendsTheDataPart) {
     caja("ZylTexQuiSMT").setText("");
     caja("ZylTexQuiSMT").userType("9");
     w().ZylChkRes[2]->userClick();  // restriction 3 off
-    troncal().userClick();          // the box alone does not carry the trunk
+    troncal().userClick();          // trunk off: the write takes it from the box
     w().comando(4).userClick();
     acknowledgeAll();
     EXPECT_EQ(wire(), "DESC1P");
@@ -378,6 +379,7 @@ TEST_F(Quintavo, WriteSendsTheDataPart) {
     datos.replace(4, 5, "54321");
     datos.replace(134, 5, "54321");
     datos[10] = '2';                     // only restriction 4 left in nibble C
+    datos[13] = '5';                     // nibble A: restriction 6 and the always-set bit, no trunk
     datos.replace(18, 6, "000005");      // the counter as read
     datos.replace(42, 6, "000009");
     EXPECT_EQ(wire(), "D" + datos + "1P");

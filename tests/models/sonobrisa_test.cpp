@@ -59,17 +59,17 @@ TEST(SonobrisaCodec, DecodesADeviceAnswer) {
     EXPECT_EQ(l.panel.numInter, "042");  // the three digits the builder writes, not a hex reading of two
 }
 
-// The key and the Aut code show every device digit but the third through CambiaAPorCero: "A"
-// is 0, any other digit ("F" no digit, "B", "C") stays, so nothing shortens the code or moves
-// its "*". The third is "*" whatever the device holds there.
-TEST(SonobrisaCodec, KeyAndAutCodeKeepEveryDeviceDigit) {
+// The key and the Aut code show every device digit but the third as a dial digit: "A" is 0,
+// "B" "*", "C" "#", and the no-digit "F" of an unprogrammed code nothing (the read marks such a
+// code as one it cannot give back). The third is "*" whatever the device holds there.
+TEST(SonobrisaCodec, KeyAndAutCodeShowTheDeviceDigitsAsDialDigits) {
     struct Case {
         const char* bytes;  // five bytes, one digit in each low nibble
         const char* mostrado;
     };
     const Case cases[] = {
-        {"050A0B0A08", "50*08"}, {"05060B0F0F", "56*FF"}, {"0F0F0F0F0F", "FF*FF"},
-        {"0B0C0A0C0B", "BC*CB"}, {"0A0A0A0A0A", "00*00"}, {"0102030405", "12*45"},
+        {"050A0B0A08", "50*08"}, {"05060B0F0F", "56*"}, {"0F0F0F0F0F", "*"},
+        {"0B0C0A0C0B", "*#*#*"}, {"0A0A0A0A0A", "00*00"}, {"0102030405", "12*45"},
     };
     for (const Case& c : cases) {
         for (const bool esClave : {false, true}) {
@@ -309,8 +309,8 @@ TEST_F(Sonobrisa, RefusedWriteReplaysWithTheKeyAndAutCodeAsTyped) {
         const char *claveLeida, *autLeido;  // what the replay decodes
     };
     const Case cases[] = {
-        {"56*7", "12*34", "56*7F", "12*34"}, {"", "12*34", "FF*FF", "12*34"},
-        {"56*78", "12*3", "56*78", "12*3F"}, {"56*78", "1a*34", "56*78", "1F*34"},
+        {"56*7", "12*34", "56*7", "12*34"}, {"", "12*34", "*", "12*34"},
+        {"56*78", "12*3", "56*78", "12*3"}, {"56*78", "1a*34", "56*78", "1*34"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.clave) + "|" + c.aut);

@@ -3,6 +3,7 @@
 // their one context, so a test builds a fresh program in one line.
 #pragma once
 
+#include "zylma/app/ida_vuelta.h"
 #include "zylma/app/modelos.h"
 #include "zylma/forms/form.h"
 #include "zylma/forms/host.h"
@@ -130,6 +131,13 @@ public:
     // The switchboard-trunk bit of the last Quintavo, Fenzo and Tresmolina image read in this
     // run ("" before any).
     std::string TroncalQuintavo, TroncalFenzo, TroncalTresmolina;
+    // What the last read showed that cannot go back to the device as it stands, and the
+    // places a write will change (ida_vuelta.h).
+    std::vector<CampoNoEscribible> CamposNoEscribibles;
+    std::vector<std::string> CambiosAlEscribir;
+    // The control (and element) whose trigger raised the pending remote command.
+    std::string ControlComando;
+    int ElementoComando = -1;
     // The model code that came with the kept read, for "Ult.&Leído".
     std::string CodigoLectura;
     // What a replay puts in the reception box (the kept reception, or the recorded mask).

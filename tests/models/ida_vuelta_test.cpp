@@ -1,0 +1,189 @@
+// What a read gives back: the rules every unit shares for values the device holds that a box or
+// the write format cannot take back as they stand, by class of field, and the refusal of a
+// write or a remote command that would carry one of them.
+#include "modelos_fixture.h"
+#include "comun.h"
+#include "zylma/app/barra.h"
+#include "zylma/app/ida_vuelta.h"
+#include "zylma/app/rechazos.h"
+#include "zylma/sim/restrictor.h"
+
+using namespace zylma;
+using zylma::testing::ConfiguracionComun;
+using zylma::testing::ModeloFixture;
+
+namespace {
+
+// Field classes, each against the device's own characters of the field. Expected verdicts by
+// hand: the builders write a key of digits not starting with 0, three digits of a number the
+// box takes, and digit fields with "F" only after the last digit.
+TEST(IdaVuelta, ClassesOfFieldsByTheDevicesCharacters) {
+    const struct {
+        const char* crudo;
+        bool vuelve;
+    } claves[] = {
+        {"1234", true}, {"1A3A", true},  // "A" is the device's 0
+        {"FFFF", false},                 // unprogrammed: shown empty
+        {"12F4", false}, {"123F", false},
+        {"A234", false},                 // a leading 0 no key check lets through
+        {"12B4", false}, {"12C4", false}, {"12D4", false},
+        {"123", false},
+    };
+    for (const auto& c : claves) EXPECT_EQ(models::ClaveVuelve(c.crudo, 4), c.vuelve) << c.crudo;
+
+    const struct {
+        const char* nibbles;
+        long limite;
+        bool vuelve;
+    } tres[] = {
+        {"255", 255, true}, {"256", 255, false},  // 256 is above what the box takes
+        {"360", 255, false}, {"360", 999, true},  // a box with the digit rule alone takes 360
+        {"0A5", 255, true},                       // "A" is 0: 005
+        {"0B5", 999, false}, {"0F5", 999, false}, // "B" and "F" show as "11" and "15"
+        {"05", 999, false},
+    };
+    for (const auto& c : tres)
+        EXPECT_EQ(models::TresDigitosVuelven(c.nibbles, c.limite), c.vuelve) << c.nibbles << " " << c.limite;
+
+    const struct {
+        const char* crudo;
+        bool vuelve;
+    } digitos[] = {
+        {"5551234FFFFFFFFF", true}, {"FFFF", true}, {"BC1A", true},  // "*", "#", "0"
+        {"12F4", false},                                             // a gap the box closes
+        {"12D4", false}, {"E", false},
+    };
+    for (const auto& c : digitos) EXPECT_EQ(models::DigitosVuelven(c.crudo), c.vuelve) << c.crudo;
+
+    // What the builder writes as typed against what the device holds in its digit code.
+    EXPECT_TRUE(models::MismoEnEquipo("10*#", "1ABC"));
+    EXPECT_TRUE(models::MismoEnEquipo("000105", "000105"));
+    EXPECT_FALSE(models::MismoEnEquipo("1234", "1235"));
+    EXPECT_FALSE(models::MismoEnEquipo("12", "12F"));
+}
+
+TEST(IdaVuelta, TheReadsMessageNamesEveryFieldOnce) {
+    EXPECT_EQ(app::TextoMarcas({}, {}), "");
+    EXPECT_EQ(app::TextoMarcas({"Clave"}, {}),
+              "El campo \"Clave\" muestra lo que tiene el equipo, pero no se puede escribir tal como se leyó: "
+              "escriba un valor antes de enviar.");
+    EXPECT_EQ(app::TextoMarcas({"Clave", "Contador", "Memoria 02"}, {"Restricciones"}),
+              "Los campos \"Clave\", \"Contador\" y \"Memoria 02\" muestran lo que tiene el equipo, pero no se pueden "
+              "escribir tal como se leyeron: escriba un valor antes de enviar.\n"
+              "Al escribir el equipo cambiará lo que tiene en \"Restricciones\".");
+}
+
+// One case per model: the simulated device's factory image with one field changed to a value
+// that cannot go back, what the box shows of it, the field's name in the messages, and what
+// the user types (or picks) to write again.
+struct Caso {
+    const char* modelo;   // wire code
+    std::size_t boton;    // index of the model button
+    const char *carpeta, *version;
+    std::vector<std::pair<std::size_t, std::string>> cambios;  // map position (from 1), characters
+    const char* control;
+    int indice;
+    const char* muestra;  // what the box shows after the read
+    const char* nombre;
+    const char* tecleo;   // typed into the emptied box; "" picks the combo box's first item
+};
+
+records::Record configuracion(const std::string& modelo) {
+    records::Record conf = ConfiguracionComun("111111000", modelo == "0:" || modelo == "02" ? "12345" : "1234");
+    conf[0] = "Duración prohibidas";  // Plurimandelo DurP, Omnivelda DurP
+    conf[1] = "Duración libres";      // Omnivelda DurL
+    conf[21] = "7";                   // Quintavo digits of a local call
+    return conf;
+}
+
+struct Rechazo : ModeloFixture {
+    void prepara(const Caso& c) {
+        folder.writeSoftware(zylma::testing::AppFolder::softwareRecord());
+        folder.writeConfig(c.carpeta, c.version, configuracion(c.modelo));
+        escribeComandos(false);
+        abre(c.boton);
+        h->host.messages.clear();
+        sim::Options o;
+        o.model = c.modelo;
+        std::string error;
+        auto dev = sim::Restrictor::create(o, error);
+        ASSERT_TRUE(dev) << error;
+        std::string mapa = dev->image();
+        for (const auto& [pos, t] : c.cambios) mapa.replace(pos - 1, t.size(), t);
+        codec::RecalculaSumas(mapa, dev->model());
+        read(mapa);
+    }
+    std::string textoDe(const Caso& c) {
+        if (auto* t = w().findAs<forms::TextBox>(c.control, c.indice)) return t->text();
+        if (auto* cb = w().findAs<forms::ComboBox>(c.control, c.indice)) return cb->text();
+        return "?";
+    }
+};
+
+const Caso kCasos[] = {
+    // An unprogrammed Téndro: key "FFFF" shows empty, never the record's "1234".
+    {"00", 2, "Tendro", "30", {{11, "FFFF"}}, "ZylTexResCla", -1, "", "Clave", "4321"},
+    // An Omnivelda time of 360 (digits one per byte at 18, 20, 22) shows 360, never emptied.
+    {"05", 3, "Omnivelda", "30", {{17, "030600"}}, "ZylTexOmnDurL", -1, "360", "Duración libres", "120"},
+    // A Plurimandelo duration nibble "B" shows "11".
+    {"03", 4, "Plurimandelo", "30", {{39, "000B05"}}, "ZylTexPluDurP", -1, "0115", "Duración prohibidas", "15"},
+    // A Fenzo counter nibble "C" at 26.
+    {"0:", 5, "Fenzo", "30", {{23, "000C01"}}, "ZylTexFenCon", -1, "0121", "Contador", "5"},
+    // A Quintavo's digits of a local call outside 5 to 8, shown as the device holds them, never "8".
+    {"02", 6, "Quintavo", "15", {{22, "9"}}, "ZylComQuiDLL", -1, "9", "Dígitos para llamada local", ""},
+    // A Sonobrisa key "56*FF": the no-digit "F" shows as nothing.
+    {"04", 1, "Sonobrisa", "12", {{21, "05060B0F0F"}}, "ZylTexResCla", -1, "56*", "Clave", "56*78"},
+};
+
+TEST_F(Rechazo, AReadShowsTheValueNamesItOnceAndTheWriteIsRefusedUntilTheUserTypesOne) {
+    for (const Caso& c : kCasos) {
+        SCOPED_TRACE(c.modelo);
+        h.reset();
+        prepara(c);
+        EXPECT_EQ(textoDe(c), c.muestra);
+        ASSERT_EQ(h->host.messages.size(), 1u);
+        EXPECT_NE(h->host.lastMessage().find(std::string("\"") + c.nombre + "\""), std::string::npos)
+            << h->host.lastMessage();
+
+        // The write: refused naming the field, nothing on the wire, the record untouched.
+        h->host.messages.clear();
+        wire().clear();
+        w().comando(4).userClick();
+        EXPECT_EQ(h->host.lastMessage(), app::TextoErrorEnCaptura({c.nombre}));
+        h->host.advance(6000);
+        EXPECT_EQ(wire(), "");
+
+        // A value typed (or picked) by the user goes out.
+        if (*c.tecleo) {
+            auto* t = w().findAs<forms::TextBox>(c.control, c.indice);
+            t->setText("");
+            t->userType(c.tecleo);
+        } else {
+            w().findAs<forms::ComboBox>(c.control, c.indice)->userSelect(0);
+        }
+        h->host.messages.clear();
+        w().comando(4).userClick();
+        EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
+        acknowledgeAll();
+        EXPECT_NE(wire().find("DESC1P"), std::string::npos) << wire();
+    }
+}
+
+// A remote command carries the device key: with the key of an unprogrammed device it is refused
+// naming the key, and nothing goes out, not even the previous command.
+TEST_F(Rechazo, ARemoteCommandCarryingAMarkedFieldIsRefused) {
+    prepara(kCasos[0]);
+    h->host.messages.clear();
+    wire().clear();
+    h->host.popupChoices.push_back("mnuEnviar");
+    w().ZylChkRes[0]->userPress(forms::MouseButton::Right);
+    EXPECT_NE(h->host.lastMessage().find("\"Clave\""), std::string::npos) << h->host.lastMessage();
+    EXPECT_EQ(sent(), "");
+    // Once typed, the command goes with the key the user gave.
+    w().ZylTexResCla->userType("4321");
+    h->host.popupChoices.push_back("mnuEnviar");
+    w().ZylChkRes[0]->userPress(forms::MouseButton::Right);
+    EXPECT_NE(sent().find("4321"), std::string::npos);
+}
+
+}  // namespace
