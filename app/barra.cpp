@@ -227,7 +227,10 @@ void Enviar(Programa& p) {
         w.TimerEC->setTimerEnabled(true);
         iniciaTimerPID(p);
     } else {
-        ErrorEnCaptura(p, p.CamposCaptura);
+        std::vector<std::string> campos = p.CamposCaptura;
+        if (const ModeloEquipo* m = modeloActual(p); campos.empty() && m && m->camposRechazados)
+            campos = m->camposRechazados(p);
+        ErrorEnCaptura(p, campos);
         p.EstadoCaptura = "Activado";
         p.EnviaImagen = "0";
         w.ZylTexEst->setText(estado);

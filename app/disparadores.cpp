@@ -38,11 +38,19 @@ std::string marcoDe(const Control& c) {
     return f && !f->caption().empty() ? f->caption() : std::string();
 }
 
-// The label beside a text box: in the same frame, on the same row, the nearest one to its left.
+// What a label shows: its caption, or the text of a locked text box standing as one (the
+// common area's "Clave").
+std::string textoEtiqueta(const Control& o) {
+    if (o.kind() == Kind::Label) return o.caption();
+    if (auto* t = dynamic_cast<const TextBox*>(&o); t && t->locked) return t->text();
+    return {};
+}
+
+// The label beside a field: in the same frame, on the same row, the nearest one to its left.
 const Control* etiquetaDe(const ZylForPri& w, const Control& c) {
     const Control* mejor = nullptr;
     for (const Control* o : w.controls()) {
-        if (o->kind() != Kind::Label || o->container() != c.container() || o->caption().empty()) continue;
+        if (o == &c || o->container() != c.container() || textoEtiqueta(*o).empty()) continue;
         if (o->left() >= c.left() || std::abs(o->top() - c.top()) > 150) continue;
         if (!mejor || o->left() > mejor->left()) mejor = o;
     }
@@ -55,7 +63,7 @@ std::string NombreCampo(const ZylForPri& w, const Control& c) {
     std::string propio;
     if (c.kind() == Kind::CheckBox || c.kind() == Kind::Label) return c.caption();
     if (c.kind() == Kind::Button) propio = c.caption();
-    else if (const Control* e = etiquetaDe(w, c)) propio = e->caption();
+    else if (const Control* e = etiquetaDe(w, c)) propio = textoEtiqueta(*e);
     const std::string marco = marcoDe(c);
     if (marco.empty()) return propio;
     if (propio.empty()) return marco;

@@ -221,6 +221,24 @@ void CierraLectura(Programa& p, const char* panel, std::size_t modelo) {
     AvisaMarcas(p);
 }
 
+std::vector<std::string> CamposRechazados(Programa& p, const std::vector<Revision>& revisiones) {
+    ZylForPri& w = p.pri();
+    std::vector<std::string> campos;
+    for (const Revision& r : revisiones) {
+        forms::Control* c = w.find(r.control, r.indice);
+        if (!c) continue;
+        std::string texto;
+        if (auto* t = dynamic_cast<forms::TextBox*>(c)) texto = t->text();
+        else if (auto* cb = dynamic_cast<forms::ComboBox*>(c)) texto = cb->text();
+        if (r.valido(texto)) continue;
+        // A combo box is named by the label beside it, as its trigger is.
+        std::string nombre = NombreCampo(w, *c);
+        if (nombre.empty()) nombre = r.control;
+        campos.push_back(nombre);
+    }
+    return campos;
+}
+
 bool Rehusa(Programa& p, Falta f) {
     const std::string& campo = p.CampoComando;
     switch (f) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "zylma/app/modelos.h"
 #include "zylma/app/programa.h"
@@ -168,6 +169,16 @@ void CierraLectura(app::Programa& p, const char* panel, std::size_t modelo);
 // The model the program talks to after a read: its entry in ListaModelos when that names a
 // model, otherwise the name of the unit whose panel was read.
 std::string ModeloLeido(app::Programa& p, const char* panel, std::size_t modelo);
+
+// One field a write judges: the control (and element) whose text `valido` must accept.
+struct Revision {
+    const char* control;
+    int indice;
+    std::function<bool(std::string_view)> valido;
+};
+// The captions of the fields whose text is refused, in the order given, each named as the panel
+// shows it.
+std::vector<std::string> CamposRechazados(app::Programa& p, const std::vector<Revision>& revisiones);
 
 // `RechazoComando` := the sentence for `f`; always false, for a builder to return.
 bool Rehusa(app::Programa& p, Falta f);

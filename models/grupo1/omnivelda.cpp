@@ -515,6 +515,13 @@ std::vector<Validador> validadores() {
 app::ModeloEquipo Modelo() {
     app::ModeloEquipo m = Unidad(kNombre, kPanel, "05", CargaConfOmnivelda, LeeEquipoOmnivelda,
                                  PreparaEnvioOmnivelda, ArmaComandoOmnivelda);
+    // The checks of ArmaImagen: every row of the layout table.
+    m.camposRechazados = [](Programa& p) {
+        std::vector<Revision> r;
+        for (const Campo& c : kTabla)
+            r.push_back({c.control.data(), c.indice, [&c](std::string_view t) { return CodificaCampo(c, t).has_value(); }});
+        return CamposRechazados(p, r);
+    };
     m.creaPanel = creaPanel;
     m.disparadores = disparadores();
     m.validadores = validadores();

@@ -395,6 +395,13 @@ app::Disparador fila(const char* control, int indice, app::Gesto gesto, const ch
 app::ModeloEquipo Modelo() {
     app::ModeloEquipo m = Unidad(kNombre, kPanel, "03", CargaConfPlurimandelo, LeeEquipoPlurimandelo,
                                  PreparaEnvioPlurimandelo, ArmaComandoPlurimandelo);
+    // The checks of ArmaImagen, field by field.
+    m.camposRechazados = [](Programa& p) {
+        return CamposRechazados(p, {{"ZylTexResCla", -1, ClaveValida},
+                                    {"ZylTexPluDurP", -1, DuracionValida},
+                                    {"ZylTexPluDurL", -1, DuracionValida},
+                                    {"ZylTexPluCon", -1, ConmutadorValido}});
+    };
     m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
         using namespace zylma::forms;
         panel.setCaption("");

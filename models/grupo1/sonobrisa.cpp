@@ -357,6 +357,13 @@ bool ArmaComandoSonobrisa(Programa& p) {
 app::ModeloEquipo Modelo() {
     app::ModeloEquipo m = Unidad(kNombre, kPanel, "04", CargaConfSonobrisa, LeeEquipoSonobrisa,
                                  PreparaEnvioSonobrisa, ArmaComandoSonobrisa);
+    // The checks of ArmaImagen, field by field.
+    m.camposRechazados = [](Programa& p) {
+        return CamposRechazados(p, {{"ZylTexResCla", -1, ClaveValida},
+                                    {"ZylTxtSonAut", -1, AutValido},
+                                    {"ZylTxtSonDigAler", -1, DigAlerValido},
+                                    {"ZylTexSonNumInter", -1, NumInterValido}});
+    };
     m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
         using namespace zylma::forms;
         panel.setCaption("");

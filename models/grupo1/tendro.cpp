@@ -156,6 +156,7 @@ bool ArmaComandoTendro(Programa& p) {
 app::ModeloEquipo Modelo() {
     app::ModeloEquipo m = Unidad(kNombre, kPanel, "00", CargaConfTendro, LeeEquipoTendro,
                                  PreparaEnvioTendro, ArmaComandoTendro);
+    m.camposRechazados = [](Programa& p) { return CamposRechazados(p, {{"ZylTexResCla", -1, ClaveValida}}); };
     m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
         panel.setCaption("");
         auto& titulo = w.add<forms::Label>("ZylLabTen", -1, &panel);

@@ -450,6 +450,20 @@ bool ArmaComandoFenzo(Programa& p) { return TomaComando(p, ArmaComando(ComandoDe
 app::ModeloEquipo Modelo() {
     app::ModeloEquipo m = Unidad(kNombre, kPanel, "0:", CargaConfFenzo, LeeEquipoFenzo,
                                  PreparaEnvioFenzo, ArmaComandoFenzo);
+    // The checks of Rechazo, field by field; the operation keys only where the variant has them.
+    m.camposRechazados = [](Programa& p) {
+        const auto tres = [](std::string_view t) { return TresDigitosValido(t); };
+        std::vector<Revision> r = {{"ZylTexResCla", -1, ClaveValida},
+                                   {"ZylTexFenCon", -1, tres},
+                                   {"ZylTexFenDurP", -1, tres},
+                                   {"ZylTexFenLimSerMed", -1, tres}};
+        for (int i = 0; i < 10; ++i)
+            r.push_back({"ZylTexFenNumTel", i, [](std::string_view t) { return DigitosValidos(t, 16); }});
+        if (EsTravesolin(p.VersionEquipo))
+            for (int k = 1; k <= 4; ++k)
+                r.push_back({"ZylTexFenClv", k, [](std::string_view t) { return DigitosValidos(t, 5); }});
+        return CamposRechazados(p, r);
+    };
     m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
         using namespace zylma::forms;
         panel.setCaption("");

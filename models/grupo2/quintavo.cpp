@@ -557,6 +557,13 @@ std::vector<Validador> validadores() {
 app::ModeloEquipo Modelo() {
     app::ModeloEquipo m = Unidad(kNombre, kPanel, "02", CargaConfQuintavo, LeeEquipoQuintavo,
                                  PreparaEnvioQuintavo, ArmaComandoQuintavo);
+    // The checks of ArmaImagen: the key, the local-call digits, then every field of the layout.
+    m.camposRechazados = [](Programa& p) {
+        std::vector<Revision> r = {{"ZylTexResCla", -1, ClaveValida}, {"ZylComQuiDLL", -1, DigitosLocalValidos}};
+        for (const Campo& c : kCampos)
+            if (!esClave(c)) r.push_back({c.control, c.indice, [&c](std::string_view t) { return campoValido(c, t); }});
+        return CamposRechazados(p, r);
+    };
     m.creaPanel = creaPanel;
     m.disparadores = disparadores();
     m.validadores = validadores();

@@ -282,6 +282,19 @@ bool ArmaComandoTresmolina(Programa& p) { return TomaComando(p, tresmolina::Arma
 app::ModeloEquipo Modelo() {
     app::ModeloEquipo m = Unidad(kNombre, kPanel, "06", CargaConfTresmolina, LeeEquipoTresmolina,
                                  PreparaEnvioTresmolina, ArmaComandoTresmolina);
+    // The checks of Rechazo, field by field.
+    m.camposRechazados = [](Programa& p) {
+        const auto tres = [](std::string_view t) { return TresDigitosValido(t); };
+        std::vector<Revision> r = {{"ZylTexResCla", -1, ClaveValida},
+                                   {"ZylTxtTreCon", -1, tres},
+                                   {"ZylTxtTreDurP", -1, tres},
+                                   {"ZylTexTreDurL", -1, tres}};
+        for (int i = 0; i < 4; ++i)
+            r.push_back({"ZylTexTreNumTel", i, [](std::string_view t) { return DigitosValidos(t, 16); }});
+        for (int k = 0; k < 24; ++k)
+            r.push_back({"ZylTxtTreClv", k, [](std::string_view t) { return DigitosValidos(t, 5); }});
+        return CamposRechazados(p, r);
+    };
     m.creaPanel = [](ZylForPri& w, forms::Frame& panel) {
         using namespace zylma::forms;
         panel.setCaption("");

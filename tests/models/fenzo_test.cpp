@@ -416,7 +416,7 @@ TEST_F(Fenzo, AFieldThatDoesNotFitRefusesTheWrite) {
         h->host.messages.clear();
         w().ZylTexResCla->setText(key);
         w().comando(4).userClick();
-        EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
+        EXPECT_EQ(h->host.lastMessage(), "Error en Captura: revise el campo \"Clave\".");
         h->host.advance(10000);
         EXPECT_EQ(wire(), "");
         EXPECT_EQ(p().ImagenEnvio, "");
@@ -425,7 +425,7 @@ TEST_F(Fenzo, AFieldThatDoesNotFitRefusesTheWrite) {
     caja("ZylTexFenCon").setText("1234");  // set from code: the box's limit does not apply
     h->host.messages.clear();
     w().comando(4).userClick();
-    EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
+    EXPECT_EQ(h->host.lastMessage(), "Error en Captura: revise el campo \"Contador\".");
     h->host.advance(10000);
     EXPECT_EQ(wire(), "");
 }

@@ -451,7 +451,9 @@ TEST_F(Omnivelda, WriteThatCannotStandInTheLayoutSendsNothing) {
         caja("ZylTexOmnCon").setText(c.troncal);
         h->host.messages.clear();
         w().comando(4).userClick();
-        EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
+        // Named by the caption beside the field: the key's "Clave", the trunk digits' "Salida".
+        EXPECT_EQ(h->host.lastMessage(), std::string("Error en Captura: revise el campo \"") +
+                                             (std::string_view(c.clave) == "4321" ? "Salida" : "Clave") + "\".");
         EXPECT_EQ(p().ImagenEnvio, "");
         EXPECT_EQ(p().EnviaImagen, "0");
         h->host.advance(10000);
@@ -479,7 +481,7 @@ TEST_F(Omnivelda, RefusedWriteIsRecordedAndReplaysWithEveryFieldFitted) {
         caja("ZylTxtOmnMe4", 3).setText("505");
         h->host.messages.clear();
         w().comando(4).userClick();
-        ASSERT_EQ(h->host.lastMessage(), "Error en Captura");
+        ASSERT_EQ(h->host.lastMessage().rfind("Error en Captura", 0), 0u) << h->host.lastMessage();
         EXPECT_EQ(p().EstadoCaptura, "Activado");
         EXPECT_EQ(m().ZylTexMon[2]->text().size(), 266u);
         h->host.advance(10000);

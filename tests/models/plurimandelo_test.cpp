@@ -312,6 +312,8 @@ TEST_F(Plurimandelo, WhatDoesNotFitIsRefusedWithNothingSent) {
     const std::pair<const char*, const char*> cases[] = {
         {"ZylTexResCla", "12"}, {"ZylTexResCla", ""}, {"ZylTexResCla", "0123"}, {"ZylTexPluDurL", ""},
     };
+    // The message names the field by the caption beside it.
+    auto nombre = [](std::string_view campo) { return campo == "ZylTexResCla" ? "Clave" : "Libres"; };
     for (auto [campo, texto] : cases) {
         SCOPED_TRACE(std::string(campo) + "=" + texto);
         wire().clear();
@@ -322,7 +324,7 @@ TEST_F(Plurimandelo, WhatDoesNotFitIsRefusedWithNothingSent) {
         caja(campo).setText(texto);
         h->host.messages.clear();
         w().comando(4).userClick();
-        EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
+        EXPECT_EQ(h->host.lastMessage(), "Error en Captura: revise el campo \"" + std::string(nombre(campo)) + "\".");
         EXPECT_EQ(p().EstadoCaptura, "Activado");
         h->host.advance(10000);
         EXPECT_EQ(wire(), "");
@@ -407,6 +409,23 @@ TEST_F(Plurimandelo, ServiceCommandLeavesTheServiceCodeInTheIndex) {
 
 // A refused write is recorded with a short key filled with the device's "no digit", so
 // "&Ult.Envío" decodes it as short as it was typed rather than as another, valid-looking key.
+// A write refused by several checks names every field, in the panel's words, and leaves the
+// status line as it was: nothing was written.
+TEST_F(Plurimandelo, ARefusedWriteNamesEveryFieldAndLeavesTheStatus) {
+    w().ZylTexResCla->setText("12");
+    caja("ZylTexPluDurL").setText("");
+    caja("ZylTexPluCon").setText("9a");
+    w().ZylTexEst->setText("Ultimo Envio 01/01/2026");
+    h->host.messages.clear();
+    w().comando(4).userClick();
+    ASSERT_EQ(h->host.messages.size(), 1u);
+    EXPECT_EQ(h->host.messages[0].title, "ZYLMA");
+    EXPECT_EQ(h->host.lastMessage(), "Error en Captura: revise los campos \"Clave\", \"Libres\" y \"Conmutador\".");
+    EXPECT_EQ(w().ZylTexEst->text(), "Ultimo Envio 01/01/2026");
+    h->host.advance(10000);
+    EXPECT_EQ(wire(), "");
+}
+
 TEST_F(Plurimandelo, RefusedWriteReplaysWithTheKeyAsTyped) {
     struct Case {
         const char *clave, *libres;
@@ -422,7 +441,7 @@ TEST_F(Plurimandelo, RefusedWriteReplaysWithTheKeyAsTyped) {
         caja("ZylTexPluDurP").setText("45");
         h->host.messages.clear();
         w().comando(4).userClick();
-        ASSERT_EQ(h->host.lastMessage(), "Error en Captura");
+        ASSERT_EQ(h->host.lastMessage().rfind("Error en Captura", 0), 0u) << h->host.lastMessage();
         const records::Record r = ultimoEnvio();
         EXPECT_EQ(r[5], "");  // nothing was sent
         EXPECT_EQ(pl::Decodifica(r[1]).panel.clave, c.claveLeida);

@@ -410,7 +410,7 @@ TEST_F(Quintavo, RefusedValuesSendNothing) {
         h->host.messages.clear();
         w().ZylTexResCla->setText(key);
         w().comando(4).userClick();
-        EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
+        EXPECT_EQ(h->host.lastMessage(), "Error en Captura: revise el campo \"Clave\".");
         h->host.advance(10000);
         EXPECT_EQ(wire(), "");
         EXPECT_EQ(p().ImagenEnvio, "");
@@ -419,7 +419,7 @@ TEST_F(Quintavo, RefusedValuesSendNothing) {
     w().ZylTexResCla->setText("12345");
     dll().setText("Combo1");
     w().comando(4).userClick();
-    EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
+    EXPECT_EQ(h->host.lastMessage(), "Error en Captura: revise el campo \"Dígitos para llamada local\".");
     h->host.advance(10000);
     EXPECT_EQ(wire(), "");
 }

@@ -283,6 +283,14 @@ TEST_F(Sonobrisa, WhatDoesNotFitIsRefusedWithNothingSent) {
         {"ZylTexResCla", ""}, {"ZylTexResCla", "56*7"}, {"ZylTxtSonAut", "1234"}, {"ZylTxtSonDigAler", "x"},
         {"ZylTexSonNumInter", "9a"},
     };
+    // The message names the field as the panel shows it: the caption beside it, after its
+    // frame's (the number of interventions has only its frame's).
+    auto nombre = [](std::string_view campo) -> std::string {
+        if (campo == "ZylTexResCla") return "Clave";
+        if (campo == "ZylTxtSonAut") return "Opciones de programación Código de autorización";
+        if (campo == "ZylTxtSonDigAler") return "Opciones de programación Dígito de alerta";
+        return "Numero de Intervenciones";
+    };
     for (auto [campo, texto] : cases) {
         SCOPED_TRACE(std::string(campo) + "=" + texto);
         wire().clear();
@@ -293,7 +301,7 @@ TEST_F(Sonobrisa, WhatDoesNotFitIsRefusedWithNothingSent) {
         caja(campo).setText(texto);
         h->host.messages.clear();
         w().comando(4).userClick();
-        EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
+        EXPECT_EQ(h->host.lastMessage(), "Error en Captura: revise el campo \"" + nombre(campo) + "\".");
         EXPECT_EQ(p().EstadoCaptura, "Activado");
         h->host.advance(10000);
         EXPECT_EQ(wire(), "");
@@ -318,7 +326,7 @@ TEST_F(Sonobrisa, RefusedWriteReplaysWithTheKeyAndAutCodeAsTyped) {
         caja("ZylTxtSonAut").setText(c.aut);
         h->host.messages.clear();
         w().comando(4).userClick();
-        ASSERT_EQ(h->host.lastMessage(), "Error en Captura");
+        ASSERT_EQ(h->host.lastMessage().rfind("Error en Captura", 0), 0u) << h->host.lastMessage();
         const records::Record r = ultimoEnvio();
         EXPECT_EQ(r[5], "");  // nothing was sent
         const so::Lectura l = so::Decodifica(r[1]);

@@ -255,7 +255,7 @@ TEST_F(Tendro, RefusedKeySendsNothingAndStillRecordsTheWrite) {
         h->host.messages.clear();
         w().ZylTexResCla->setText(key);
         w().comando(4).userClick();
-        EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
+        EXPECT_EQ(h->host.lastMessage(), "Error en Captura: revise el campo \"Clave\".");
         EXPECT_EQ(p().EstadoCaptura, "Activado");
         EXPECT_EQ(p().EnviaImagen, "0");
         EXPECT_EQ(w().ZylTexEst->text(), "Zylma");

@@ -243,7 +243,7 @@ TEST_F(Tresmolina, WriteSendsAllTwentyFourKeysAndTheReplayShowsThem) {
 TEST_F(Tresmolina, AFieldThatDoesNotFitRefusesTheWrite) {
     caja("ZylTexTreNumTel", 0).setText("55a");  // the panel has no field checks
     w().comando(4).userClick();
-    EXPECT_EQ(h->host.lastMessage(), "Error en Captura");
+    EXPECT_EQ(h->host.lastMessage(), "Error en Captura: revise el campo \"Números de teléfono 01\".");
     h->host.advance(10000);
     EXPECT_EQ(wire(), "");
 }

@@ -39,6 +39,9 @@ struct ModeloEquipo {
     // For a model with no write: the image of its variant that a remote command records as the
     // last transmission; false when it has none.
     std::function<bool(Programa&)> preparaTrama;
+    // The captions of the panel's fields that the image builder's checks refuse, for the
+    // "Error en Captura" of a write.
+    std::function<std::vector<std::string>(Programa&)> camposRechazados;
     // The panel's remote-command triggers (the restriction area and key box are common).
     std::vector<Disparador> disparadores;
     // The panel's field checks (the device key's is common).
