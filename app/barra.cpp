@@ -24,8 +24,15 @@ void iniciaTimerPID(Programa& p) {
 }
 
 // The command bar's own commands: the stored text and the key, sent 5000 ms later.
-void comandoConClave(Programa& p, const std::string& comando) {
-    if (EscrituraOcupada(p)) return;
+// A stored command the table lacks: the key alone would go out in its place.
+bool faltaEnTabla(Programa& p, const std::string& comando, const char* entrada) {
+    if (!comando.empty()) return false;
+    RehusaEnvio(p, std::string("No se envió el comando: la tabla de comandos no tiene la entrada \"") + entrada + "\".");
+    return true;
+}
+
+void comandoConClave(Programa& p, const std::string& comando, const char* entrada) {
+    if (EscrituraOcupada(p) || faltaEnTabla(p, comando, entrada)) return;
     p.CadenaComando = comando + p.pri().ZylTexResCla->text();
     p.IndiceEnvio = 1;
     iniciaTimerPID(p);
@@ -176,9 +183,9 @@ bool IniciaEnvio(Programa& p) {
     return true;
 }
 
-void Colgar(Programa& p) { comandoConClave(p, p.ComandoColgado); }
+void Colgar(Programa& p) { comandoConClave(p, p.ComandoColgado, "Colgado"); }
 
-void Verificar(Programa& p) { comandoConClave(p, p.ComandoVerificar); }
+void Verificar(Programa& p) { comandoConClave(p, p.ComandoVerificar, "Verificar"); }
 
 void Leer(Programa& p) {
     if (EscrituraOcupada(p)) return;
@@ -276,7 +283,8 @@ void UltimoEnvio(Programa& p) {
 }
 
 void ResetFabrica(Programa& p) {
-    if (EscrituraOcupada(p)) return;  // before the command text is replaced
+    // Before the command text is replaced: a refusal leaves a pending command as it was.
+    if (EscrituraOcupada(p) || faltaEnTabla(p, p.ComandoResetFabrica, "ResetFabrica")) return;
     p.CadenaComando = p.ComandoResetFabrica;
     p.EnvioConEscritura = false;
     IniciaEnvio(p);

@@ -406,6 +406,23 @@ TEST_F(Tendro, CommandsIgnoreTheModifierAndTheStateARefusedWriteLeft) {
     EXPECT_EQ(sent(), "D#4,1111,91P");
 }
 
+// A command-bar button whose stored command the table lacks sends nothing (not the key alone)
+// and says which entry is missing. This folder's table has no "Colgado" and no "Verificar";
+// the factory reset is taken away as a table without it would leave it.
+TEST_F(Tendro, CommandBarButtonsWithoutTheirEntrySayWhich) {
+    p().ComandoResetFabrica.clear();
+    const std::pair<int, const char*> casos[] = {{1, "Colgado"}, {2, "Verificar"}, {10, "ResetFabrica"}};
+    for (auto [boton, entrada] : casos) {
+        SCOPED_TRACE(entrada);
+        h->host.messages.clear();
+        w().comando(boton).userClick();
+        EXPECT_EQ(sent(), "");
+        ASSERT_EQ(h->host.messages.size(), 1u);
+        EXPECT_EQ(h->host.lastMessage(),
+                  std::string("No se envió el comando: la tabla de comandos no tiene la entrada \"") + entrada + "\".");
+    }
+}
+
 TEST_F(Tendro, ReplaysDecodeWithoutSendingAnything) {
     w().comando(6).userClick();
     EXPECT_EQ(h->host.lastMessage(), "No existe Ultimo Envio");
