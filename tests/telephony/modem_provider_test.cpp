@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 
@@ -216,22 +217,48 @@ TEST(ModemProvider, OlderBuildDialsTheLongCommandWhole) {
     EXPECT_EQ(out.dials[0], "1,1,*,1,1,3,5,6,*,,7,8,,");
 }
 
-// A device the user may not open gives the error box and names the group to join.
+// A device the user may not open (owned by root and its group, as a serial device is by root
+// and "dialout") gives the error box and names the group to join. Run by an ordinary user in a
+// child process: root opens any device.
 TEST(ModemProvider, DeviceNotPermitted) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root opens any device";
-    {
-        char dir[] = "/tmp/zylma-modem-XXXXXX";
-        ASSERT_NE(::mkdtemp(dir), nullptr);
-        const std::string device = std::string(dir) + "/ttyS9";
-        int fd = ::open(device.c_str(), O_CREAT | O_WRONLY, 0000);
-        ASSERT_GE(fd, 0);
-        ::close(fd);
-        Outcome out = dial(QRX_STANDARD, kShort, {}, device.c_str());
-        EXPECT_EQ(out.boxes, std::vector<std::string>{kError});
-        EXPECT_NE(out.debug.find("grupo dialout"), std::string::npos) << out.debug;
-        ::unlink(device.c_str());
-        ::rmdir(dir);
+    char dir[] = "/tmp/zylma-modem-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string device = std::string(dir) + "/ttyS9", locks = std::string(dir) + "/locks";
+    ASSERT_EQ(::chmod(dir, 0755), 0);
+    ASSERT_EQ(::mkdir(locks.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(locks.c_str(), 01777), 0);
+    int fd = ::open(device.c_str(), O_CREAT | O_WRONLY, 0660);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(out[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        if (::geteuid() == 0) ::_exit(3);
+        setenv("ZYLMA_LOCK_DIR", locks.c_str(), 1);
+        Outcome o = dial(QRX_STANDARD, kShort, {}, device.c_str());
+        std::string report = std::to_string(o.result) + "\n";
+        for (const auto& b : o.boxes) report += b + "\n";
+        report += o.debug;
+        if (::write(out[1], report.data(), report.size()) < 0) ::_exit(4);
+        ::_exit(0);
     }
+    ::close(out[1]);
+    std::string report;
+    char buf[512];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;) report.append(buf, static_cast<std::size_t>(n));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0) << "the child could not become an ordinary user";
+    EXPECT_EQ(report.rfind("0\n" + kError + "\n", 0), 0u) << report;
+    EXPECT_NE(report.find("Modem " + device + ": sin permiso"), std::string::npos) << report;
+    EXPECT_NE(report.find("grupo dialout"), std::string::npos) << report;
+    std::filesystem::remove_all(dir);
 }
 
 // The lock-file convention of the machine's serial programs: a lock naming a live process
