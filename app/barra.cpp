@@ -109,12 +109,12 @@ struct EstadoComando {
     }
 };
 
-// The command the current model builds from the panel, or why it builds none.
+// The command the current model builds from the panel, or why it builds none. The builders
+// judge the key and the value themselves, so no image is built for this (nor any message of
+// an image builder shown twice).
 bool armaComando(Programa& p, const ModeloEquipo& m) {
     p.CadenaComando.clear();
     p.RechazoComando.clear();
-    p.ImagenEnvio.clear();
-    armaImagen(p, false, true);
     return m.armaComando(p) && !p.CadenaComando.empty();
 }
 
