@@ -2,6 +2,7 @@
 
 #include "zylma/app/barra.h"
 #include "zylma/app/programa.h"
+#include "zylma/app/rechazos.h"
 #include "zylma/app/validadores.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/dialler/qrx_binding.h"
@@ -48,7 +49,7 @@ void ZylForCamCla::revisa() {
 void ZylForCamCla::envia() {
     const std::string nueva = ZylTextCanCka->text();
     if (nueva.empty()) {
-        p_.mensaje("Tecle la nueva clave", vbOKOnly, kTituloClave);
+        RehusaEnvio(p_, "No se envió el cambio de clave: tecle la nueva clave.");
         return;
     }
     // Nothing changes while a write is still going out; the window stays for a later try.

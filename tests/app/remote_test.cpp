@@ -245,4 +245,31 @@ TEST_F(Remote, RefusedKeyChangeKeepsTheOldKeyAndTheWindow) {
               "No se envió el cambio de clave: la clave nueva \"123\" no es una clave que el equipo acepte.");
 }
 
+// The key-change window's "Enviar" that sends nothing says why in one "ZYLMA" message, keeps
+// the device's key in the panel and stays open for another try.
+TEST_F(Remote, KeyChangesNotSentSayWhy) {
+    MuestraRestricciones(p());
+    const std::pair<const char*, const char*> casos[] = {
+        {"", "No se envió el cambio de clave: tecle la nueva clave."},
+        {"12", "No se envió el cambio de clave: la clave nueva \"12\" no es una clave que el equipo acepte."},
+    };
+    for (auto [nueva, mensaje] : casos) {
+        SCOPED_TRACE(nueva);
+        w().ZylTexResCla->setText("1234");
+        w().ZylTexResCla->userDblClick();
+        ZylForCamCla& v = p().ventana<ZylForCamCla>();
+        v.ZylTextCanCka->setText("");
+        v.ZylTextCanCka->userType(nueva);
+        h->host.messages.clear();
+        v.zylCmbCamCla->userClick();
+        ASSERT_EQ(h->host.messages.size(), 1u);
+        EXPECT_EQ(h->host.messages[0].title, "ZYLMA");
+        EXPECT_EQ(h->host.messages[0].text, mensaje);
+        EXPECT_EQ(w().ZylTexResCla->text(), "1234");
+        EXPECT_TRUE(v.visible());
+        h->host.advance(10000);
+        EXPECT_TRUE(h->port->written.empty()) << h->port->written;
+    }
+}
+
 }  // namespace
