@@ -7,6 +7,8 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/rechazos.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "zylma/codec/conversores.h"
+#include "zylma/codec/imagen.h"
 #include "zylma/files/files.h"
 #include "zylma/records/records.h"
 
@@ -211,6 +213,12 @@ void Enviar(Programa& p) {
         ErrorEnCaptura(p, {*campo});
         return;
     }
+    // The header carries the firmware version as it is typed: a text it cannot carry so would
+    // program another version's layout.
+    if (p.modelos().porCodigo(p.CodigoEquipo) && !FirmwareValido(FirmwareDeEnvio(p))) {
+        ErrorEnCaptura(p, {"Firmware"});
+        return;
+    }
     ZylForPri& w = p.pri();
     p.EnviaImagen = "1";
     p.IndiceEnvio = 1;
@@ -222,6 +230,19 @@ void Enviar(Programa& p) {
         if (ModificadorValido(p.CodigoModificador))
             p.mensaje("No hay imagen que enviar: elija el equipo o léalo primero.", forms::vbExclamation);
         return;
+    }
+    // The last guard before the wire, the same for every model: a data part of another length
+    // than its model's and variant's, or with a character no layout takes, never goes out.
+    if (p.EstadoCaptura == "Activado") {
+        const codec::ModeloTrama* modelo = codec::BuscaModelo(p.CodigoEquipo);
+        const long version = codec::ValorDecimal(codec::VersionDesdeMapa(p.TramaEnvio), 0);
+        const std::string porque = modelo ? codec::RevisaDatosEnvio(*modelo, version, p.ImagenEnvio) : std::string();
+        if (!porque.empty()) {
+            p.mensaje("No se envió la escritura: " + porque, forms::vbExclamation);
+            p.EnviaImagen = "0";
+            w.ZylTexEst->setText(estado);
+            return;
+        }
     }
     if (p.EstadoCaptura == "Activado") {
         std::string escritura = p.ComandoEscritura;

@@ -34,6 +34,18 @@ bool pendiente(Programa& p, const CampoNoEscribible& c) {
 
 }  // namespace
 
+std::string FirmwareDeEnvio(Programa& p) {
+    const std::string& caja = p.pri().ZylTexResFirm->text();
+    return caja.empty() ? p.VersionEquipo : caja;
+}
+
+bool FirmwareValido(std::string_view firmware) {
+    if (firmware.empty() || firmware.size() > 2) return false;
+    for (char c : firmware)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
 void IniciaMarcas(Programa& p) {
     p.CamposNoEscribibles.clear();
     p.CambiosAlEscribir.clear();

@@ -166,6 +166,39 @@ std::string ArmaTramaEnvio(int bloques, const EncabezadoEnvio& e, std::string_vi
     return trama + "03FE";
 }
 
+std::size_t LongitudDatosEnvio(const ModeloTrama& m, long version) {
+    const std::string_view c = m.codigo;
+    if (c == "00") return 14;
+    if (c == "03") return 39;
+    if (c == "04") return 31;
+    if (c == "05") return 248;
+    if (c == "06") return 249;
+    if (c == "02") return 165;
+    if (c == "0:") return version > 23 ? 224 : 194;
+    return 0;
+}
+
+std::string RevisaDatosEnvio(const ModeloTrama& m, long version, std::string_view datos) {
+    const std::size_t largo = LongitudDatosEnvio(m, version);
+    const std::string nombre(m.nombre);
+    if (largo == 0) return "el " + nombre + " no se programa con una escritura.";
+    if (datos.size() != largo)
+        return "los datos para el " + nombre + " de firmware " + std::to_string(version) + " son de " +
+               std::to_string(largo) + " caracteres y la imagen preparada tiene " + std::to_string(datos.size()) + ".";
+    // The models whose data part closes with "f".
+    const std::string_view c = m.codigo;
+    const bool conF = c == "03" || c == "04" || c == "06" || c == "02";
+    for (std::size_t i = 0; i < datos.size(); ++i) {
+        const char d = datos[i];
+        const bool cierre = conF && i + 1 == datos.size();
+        const bool bien = cierre ? d == 'f' : ((d >= '0' && d <= '9') || (d >= 'A' && d <= 'F') || d == '*' || d == '#');
+        if (!bien)
+            return "la imagen preparada para el " + nombre + " lleva \"" + std::string(1, d) + "\" en el carácter " +
+                   std::to_string(i + 1) + ", que el equipo no admite.";
+    }
+    return "";
+}
+
 std::string ArmaMascara(std::size_t caracteres) { return std::string(caracteres, '1'); }
 
 VeredictoClave JuzgaClave(std::string_view clave) {

@@ -6,6 +6,7 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "comun.h"
+#include "zylma/app/ida_vuelta.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/records/records.h"
@@ -377,8 +378,8 @@ bool PreparaEnvioOmnivelda(Programa& p) {
     // A field that cannot stand in the layout (an empty key would leave four characters out of
     // the data part and move every later byte on the device): a write sends nothing ("Error en
     // Captura"), but is recorded with every field fitted.
-    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, v, w.ZylTexResFirm->text(), clase),
-                      [&] { return ArmaImagenAjustada(p.CodigoModificador, v, w.ZylTexResFirm->text(), clase); });
+    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, v, app::FirmwareDeEnvio(p), clase),
+                      [&] { return ArmaImagenAjustada(p.CodigoModificador, v, app::FirmwareDeEnvio(p), clase); });
     // A remote command does not carry the image: it goes on with the key's state alone.
     if (p.EnviaImagen != "1")
         p.EstadoCaptura = ClaveValida(w.ZylTexResCla->text()) ? "Activado" : "DesActivado";

@@ -361,8 +361,8 @@ bool PreparaEnvioPlurimandelo(Programa& p) {
     const std::string clase = claseInstalacion(w);
     // "Activado" only when the key and every value fit the device; the write then refuses
     // with "Error en Captura" instead of sending a data part that would shift on the device.
-    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase),
-                      [&] { return ArmaImagenAjustada(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase); });
+    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, panel, app::FirmwareDeEnvio(p), clase),
+                      [&] { return ArmaImagenAjustada(p.CodigoModificador, panel, app::FirmwareDeEnvio(p), clase); });
     return true;
 }
 

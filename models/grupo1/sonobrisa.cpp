@@ -5,6 +5,7 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "comun.h"
+#include "zylma/app/ida_vuelta.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/records/records.h"
@@ -289,7 +290,7 @@ void LeeEquipoSonobrisa(Programa& p) {
     // the Aut code is the write's own "*").
     const Panel panel = panelDesde(w);
     const std::string escrito =
-        ArmaImagenAjustada(p.CodigoModificador, panel, w.ZylTexResFirm->text(), claseInstalacion(w)).datos;
+        ArmaImagenAjustada(p.CodigoModificador, panel, app::FirmwareDeEnvio(p), claseInstalacion(w)).datos;
     for (const CampoCaracteres& f : kCampos) {
         bool valido = true;
         const char* caja = "ZylTexResCla";
@@ -331,8 +332,8 @@ bool PreparaEnvioSonobrisa(Programa& p) {
     const std::string clase = claseInstalacion(w);
     // "Activado" only for a key and fields the device takes; an empty key is refused too
     // instead of keeping whatever state the previous build left.
-    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase),
-                      [&] { return ArmaImagenAjustada(p.CodigoModificador, panel, w.ZylTexResFirm->text(), clase); });
+    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, panel, app::FirmwareDeEnvio(p), clase),
+                      [&] { return ArmaImagenAjustada(p.CodigoModificador, panel, app::FirmwareDeEnvio(p), clase); });
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "comun.h"
+#include "zylma/app/ida_vuelta.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/records/records.h"
@@ -135,10 +136,10 @@ bool PreparaEnvioTendro(Programa& p) {
     // The key is the one field the builder judges: only a key the device takes is "Activado".
     // A refused write keeps its image in the model's layout, the key fitted to four places with
     // the no-digit "F", as the other units record it: never a digit the user did not type.
-    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, clave, w.ZylTexBan->text(), w.ZylTexResFirm->text(), clase),
+    RegistraEscritura(p, ArmaImagen(p.CodigoModificador, clave, w.ZylTexBan->text(), app::FirmwareDeEnvio(p), clase),
                       [&] {
                           return armaImagen(p.CodigoModificador, RellenaF(clave, 4), w.ZylTexBan->text(),
-                                            w.ZylTexResFirm->text(), clase);
+                                            app::FirmwareDeEnvio(p), clase);
                       });
     return true;
 }

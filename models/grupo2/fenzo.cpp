@@ -3,6 +3,7 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "comun.h"
+#include "zylma/app/ida_vuelta.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/forms/control.h"
@@ -370,7 +371,7 @@ Panel panelDe(Programa& p) {
     for (int i = 0; i < 10; ++i) d.memorias[static_cast<std::size_t>(i)] = leeTexto(w, "ZylTexFenNumTel", i);
     for (int k = 1; k <= 4; ++k) d.claves[static_cast<std::size_t>(k - 1)] = leeTexto(w, "ZylTexFenClv", k);
     d.version = p.VersionEquipo;
-    d.firmware = w.ZylTexResFirm->text();
+    d.firmware = app::FirmwareDeEnvio(p);
     d.clase = claseInstalacion(w);
     return d;
 }

@@ -6,6 +6,7 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "comun.h"
+#include "zylma/app/ida_vuelta.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/records/records.h"
@@ -398,8 +399,8 @@ bool PreparaEnvioQuintavo(Programa& p) {
     const Valores v = valoresDelPanel(p);
     const std::string clase = claseInstalacion(w);
     // Only a key the device takes, and a local-call digit it knows, let the write go out.
-    RegistraEscritura(p, ArmaImagen(v, w.ZylTexResFirm->text(), clase),
-                      [&] { return ArmaImagenAjustada(v, w.ZylTexResFirm->text(), clase); });
+    RegistraEscritura(p, ArmaImagen(v, app::FirmwareDeEnvio(p), clase),
+                      [&] { return ArmaImagenAjustada(v, app::FirmwareDeEnvio(p), clase); });
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "comun.h"
+#include "zylma/app/ida_vuelta.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
 #include "zylma/forms/control.h"
@@ -228,7 +229,7 @@ Panel panelDe(Programa& p) {
     d.duracionLibres = leeTexto(w, "ZylTexTreDurL");
     for (int i = 0; i < 4; ++i) d.memorias[static_cast<std::size_t>(i)] = leeTexto(w, "ZylTexTreNumTel", i);
     for (int k = 0; k < 24; ++k) d.claves[static_cast<std::size_t>(k)] = leeTexto(w, "ZylTxtTreClv", k);
-    d.firmware = w.ZylTexResFirm->text();
+    d.firmware = app::FirmwareDeEnvio(p);
     d.clase = claseInstalacion(w);
     return d;
 }

@@ -187,3 +187,124 @@ TEST_F(Rechazo, ARemoteCommandCarryingAMarkedFieldIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The one guard before the wire, by model and firmware. Lengths from each model's data part:
+// Téndro 14, Plurimandelo 38 and "f", Sonobrisa 30 and "f", Omnivelda 248, Tresmolina 248 and
+// "f", Quintavo 164 and "f", Fenzo 194 (firmware 23 and below) or 224 (24 and above).
+TEST(GuardaDatos, LengthAndAlphabetByModelAndVariant) {
+    const struct {
+        const char* modelo;
+        long version;
+        std::string datos;
+        bool sale;
+    } casos[] = {
+        {"00", 30, "00014321FF3010", true},
+        {"00", 30, "00014321FF301", false},
+        {"00", 30, "00014321FF301x", false},
+        {"03", 30, std::string(38, '0') + "f", true},
+        {"03", 30, std::string(39, '0'), false},           // no closing "f"
+        {"04", 12, "0102*" + std::string(25, '0') + "f", true},
+        {"05", 30, std::string(248, 'F'), true},
+        {"05", 30, std::string(247, 'F') + "f", false},    // no "f" in its part
+        {"06", 30, std::string(248, '1') + "f", true},
+        {"02", 15, std::string(164, '#') + "f", true},
+        {"0:", 23, std::string(194, 'F'), true},
+        {"0:", 24, std::string(194, 'F'), false},          // a Kalmoro's part for a Travesolin
+        {"0:", 24, std::string(224, 'F'), true},
+        {"0:", 8, std::string(224, 'F'), false},
+        {"08", 72, "1234", false},                         // no write at all
+    };
+    for (const auto& c : casos) {
+        const codec::ModeloTrama* m = codec::BuscaModelo(c.modelo);
+        ASSERT_TRUE(m);
+        EXPECT_EQ(codec::RevisaDatosEnvio(*m, c.version, c.datos).empty(), c.sale)
+            << c.modelo << " " << c.version << " " << c.datos.size() << ": " << codec::RevisaDatosEnvio(*m, c.version, c.datos);
+    }
+}
+
+struct AntesDeLeer : ModeloFixture {
+    void abreModelo(const char* carpeta, const char* version, std::size_t boton, const std::string& clave) {
+        folder.writeSoftware(zylma::testing::AppFolder::softwareRecord());
+        folder.writeConfig(carpeta, version, ConfiguracionComun("111111000", clave));
+        escribeComandos(false);
+        abre(boton);
+        h->host.messages.clear();
+    }
+};
+
+// A write before any read carries the version of the chosen model button in its header, never
+// "00" (the header's byte in hex: 30 is "1E", 12 "0C", 8 "08"; the Quintavo's two characters
+// as they stand).
+TEST_F(AntesDeLeer, TheHeaderCarriesTheModelButtonsVersion) {
+    const struct {
+        const char *carpeta, *version;
+        std::size_t boton;
+        const char *clave, *cabecera;
+    } casos[] = {
+        {"Tendro", "30", 2, "1234", "1E"},   {"Sonobrisa", "12", 1, "12*34", "0C"},
+        {"Fenzo", "8", 9, "12345", "08"},    {"Quintavo", "15", 6, "12345", "15"},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.carpeta);
+        h.reset();
+        abreModelo(c.carpeta, c.version, c.boton, c.clave);
+        ASSERT_EQ(w().ZylTexResFirm->text(), "");
+        // The panel may lack a value the write needs (then it is refused and still recorded);
+        // either way the image's header is the button's version.
+        w().comando(4).userClick();
+        EXPECT_EQ(codec::Posiciones(p().TramaEnvio, 3, 4), c.cabecera);
+        EXPECT_EQ(codec::Posiciones(ultimoEnvio()[1], 3, 4), c.cabecera);
+    }
+}
+
+// A firmware text the header cannot carry as typed is refused naming the box; nothing goes out.
+TEST_F(AntesDeLeer, AFirmwareTheHeaderCannotCarryIsRefused) {
+    abreModelo("Tendro", "30", 2, "1234");
+    for (const char* firmware : {"3a", "123", "x"}) {
+        SCOPED_TRACE(firmware);
+        w().ZylTexResFirm->setText(firmware);
+        h->host.messages.clear();
+        wire().clear();
+        w().comando(4).userClick();
+        EXPECT_EQ(h->host.lastMessage(), app::TextoErrorEnCaptura({"Firmware"}));
+        h->host.advance(6000);
+        EXPECT_EQ(wire(), "");
+    }
+}
+
+// The fault a version of "00" led to: a Kalmoro's data part (194 characters) built for a device
+// whose firmware is a Travesolin's never goes out, and the user is told why.
+TEST_F(AntesDeLeer, ADataPartOfAnotherVariantsLengthNeverGoesOut) {
+    abreModelo("Fenzo", "8", 9, "12345");  // the Kalmoro button: the panel builds 194 characters
+    w().ZylTexResFirm->setText("30");      // while the header would say a Travesolin
+    wire().clear();
+    w().comando(4).userClick();
+    EXPECT_NE(h->host.lastMessage().find("224"), std::string::npos) << h->host.lastMessage();
+    h->host.advance(6000);
+    EXPECT_EQ(wire(), "");
+    EXPECT_EQ(p().EstadoEscritura, app::Programa::Escritura::Ninguna);
+}
+
+// A write before any read, replayed by "&Ult.Envío", gives back the variant it was built for.
+TEST_F(AntesDeLeer, TheReplayOfAWriteBeforeAnyReadKeepsTheVariant) {
+    folder.writeConfig("Fenzo", "30", ConfiguracionComun("111111000", "12345"));
+    abreModelo("Fenzo", "30", 5, "12345");  // the Travesolin button
+    w().comando(4).userClick();
+    acknowledgeAll();
+    h->host.advance(5000);
+    acknowledgeAll();
+    EXPECT_EQ(p().ImagenEnvio.size(), 224u);
+    w().comando(6).userClick();  // "&Ult.Envío"
+    EXPECT_EQ(p().VersionEquipo, "30");
+    EXPECT_EQ(w().ZylLabFenTit->caption(), " Fenzo Travesolin");
+    wire().clear();
+    w().comando(4).userClick();
+    acknowledgeAll();
+    h->host.advance(5000);
+    acknowledgeAll();
+    EXPECT_EQ(p().ImagenEnvio.size(), 224u);
+}
+
+}  // namespace

@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zylma::app {
@@ -39,6 +40,13 @@ std::optional<std::string> CampoNoEscribiblePendiente(Programa& p);
 // The marked field a remote command from `control`(`indice`) carries, if any: its own box and
 // the device key, which every command of a model carries.
 std::optional<std::string> CampoNoEscribibleDeComando(Programa& p, const std::string& control, int indice);
+
+// The firmware version a write's header carries: the firmware box's text, or, while the box
+// is empty (a write before any read), the version of the chosen model button, never "00".
+std::string FirmwareDeEnvio(Programa& p);
+// Whether the header can carry a firmware text as it encodes it: one or two decimal digits
+// (the header takes the first two characters; letters or a third digit would be lost).
+bool FirmwareValido(std::string_view firmware);
 
 // The texts of the read's message, for the tests and the message itself.
 std::string TextoMarcas(const std::vector<std::string>& noEscribibles, const std::vector<std::string>& cambian);

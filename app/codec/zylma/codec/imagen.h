@@ -120,6 +120,18 @@ inline constexpr std::size_t kDatosBloque2 = kDigitosBloque;
 // `MascaraEnvio`: one "1" per wire character of the image (138, 270; 136 for the Selvarindo).
 std::string ArmaMascara(std::size_t caracteres);
 
+// --- the data part a write sends ---------------------------------------------------------
+
+// The length of the data part `ImagenEnvio` of a model's write, for the firmware version the
+// write's header carries (decimal): Téndro 14, Plurimandelo 39, Sonobrisa 31, Omnivelda 248,
+// Tresmolina 249, Quintavo 165, Fenzo 194 up to version 23 (Kalmoro) and 224 above
+// (Travesolin); 0 for a model that has no write (the Selvarindo).
+std::size_t LongitudDatosEnvio(const ModeloTrama& m, long version);
+// Why a data part cannot go out to a device of this model and version, in Spanish for the
+// user ("" when it can): not exactly its length, or a character no device layout takes (hex
+// digits, "*", "#", and the closing "f" of the models whose part ends in one).
+std::string RevisaDatosEnvio(const ModeloTrama& m, long version, std::string_view datos);
+
 // --- key verdict --------------------------------------------------------------------------
 
 inline constexpr std::string_view kActivado = "Activado";
