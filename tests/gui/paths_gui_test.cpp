@@ -168,3 +168,69 @@ TEST_F(Paths, ReadEditWriteAndCommandATendroOverThePty) {
 }
 
 }  // namespace
+
+namespace {
+
+// "E&scape" and the close boxes: the main window says "Cerrando Puerto" and ends the program,
+// so do the login's and the port window's close boxes (without a word); the key-change window's
+// close box sends nothing.
+TEST(Closing, EscapeAndTheCloseBoxOfEachWindow) {
+    struct Caso {
+        const char* gesto;
+        std::function<void(Gui&)> hace;
+        bool termina;
+        std::vector<std::string> mensajes;
+    };
+    const std::vector<Caso> casos = {
+        {"the main window's close box", [](Gui& g) { g.principal(); g.ventana(g.p->pri())->close(); }, true,
+         {"Cerrando Puerto"}},
+        {"Alt+S on the main window", [](Gui& g) { g.principal(); g.mnemonico(Qt::Key_S); }, true,
+         {"Cerrando Puerto"}},
+        {"the login's close box",
+         [](Gui& g) {
+             g.arranca();
+             g.ventana(g.p->ventana<admin::ZylFrmLogin>())->close();
+         },
+         true, {}},
+        {"the port window's close box",
+         [](Gui& g) {
+             g.arranca();
+             auto& login = g.p->ventana<admin::ZylFrmLogin>();
+             g.activa(login);
+             g.teclas(g.w(*login.txtUserName), "Ingenieria");
+             g.teclas(g.w(*login.txtPassword), "Trufa");
+             g.tecla(g.w(*login.txtPassword), Qt::Key_Return);
+             auto* puerto = g.p->ventanaSiExiste<admin::ZylFrmSelPort>();
+             ASSERT_NE(puerto, nullptr);
+             g.ventana(*puerto)->close();
+         },
+         true, {}},
+        {"the key-change window's close box",
+         [](Gui& g) {
+             g.principal();
+             g.clic(*g.p->pri().ZylCmd[2]);
+             g.dobleClic(*g.p->pri().ZylTexResCla);
+             auto* v = g.p->ventanaSiExiste<app::ZylForCamCla>();
+             ASSERT_NE(v, nullptr);
+             g.teclas(g.w(*v->ZylTextCanCka), "4321");
+             g.ventana(*v)->close();
+             EXPECT_FALSE(g.ventana(*v) && g.ventana(*v)->isVisible());
+             EXPECT_FALSE(g.p->pri().TimerPID->timerEnabled());
+             EXPECT_EQ(g.p->pri().ZylTexResCla->text(), "1234");
+         },
+         false, {}},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.gesto);
+        Gui g;
+        g.instala();
+        g.conectaSimulador();
+        c.hace(g);
+        EXPECT_EQ(g.host->quitting(), c.termina);
+        std::vector<std::string> vistos;
+        for (const auto& caja : g.cajas) vistos.push_back(caja.texto);
+        EXPECT_EQ(vistos, c.mensajes);
+    }
+}
+
+}  // namespace

@@ -123,15 +123,17 @@ void QtHost::quit(int code) {
         if (b) b->hide();
     for (auto& [f, loops] : modalLoops_)
         for (QEventLoop* l : loops) l->exit(0);
-    // Before the main loop has started there is nothing to end: exec() sees `quitting_` and
-    // returns at once. (A request queued for later would end whatever loop ran next, a later
-    // program's or test's included.)
-    QCoreApplication::exit(code);
+    // Only a running main loop is told to end. Before it has started there is nothing to end:
+    // exec() sees `quitting_` and returns at once. (Qt keeps an exit asked for outside its loop
+    // and ends with it the next loop that starts, a later program's or test's box included.)
+    if (inExec_) QCoreApplication::exit(code);
 }
 
 int QtHost::exec() {
     if (quitting_) return exitCode_;
+    inExec_ = true;
     int r = QCoreApplication::exec();
+    inExec_ = false;
     return quitting_ ? exitCode_ : r;
 }
 
@@ -147,11 +149,13 @@ bool installSpanishTranslation(const std::string& folder) {
     static QTranslator* loaded = nullptr;
     const QString dir = folder.empty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : toQt(folder);
     auto t = std::make_unique<QTranslator>();
-    if (!t->load(QStringLiteral("qtbase_es"), dir)) return false;  // Qt's own English stays
+    const bool found = t->load(QStringLiteral("qtbase_es"), dir);
     if (loaded) {
         QCoreApplication::removeTranslator(loaded);
         delete loaded;
+        loaded = nullptr;
     }
+    if (!found) return false;  // Qt's own English
     loaded = t.release();
     QCoreApplication::installTranslator(loaded);
     return true;

@@ -97,6 +97,7 @@ private:
     int nextWatch_ = 1;
     QElapsedTimer clock_;
     bool quitting_ = false;
+    bool inExec_ = false;
     int exitCode_ = 0;
     const forms::Form* lastActive_ = nullptr;
     // Nested waits open right now, innermost last; quit() closes them all.
@@ -113,8 +114,8 @@ bool grabForm(forms::Form& form, const std::string& pngPath);
 int runApplication(int argc, char** argv, const std::function<int(QtHost&)>& body);
 
 // Loads Qt's own Spanish translation (the standard buttons of message boxes read "Aceptar",
-// "Cancelar", "Sí", "No") from `folder`, or from Qt's translations folder when it is empty. False,
-// and Qt's English left in place, when the file is not there.
+// "Cancelar", "Sí", "No") from `folder`, or from Qt's translations folder when it is empty, in
+// place of any loaded before. False, and Qt's own English, when the file is not there.
 bool installSpanishTranslation(const std::string& folder = std::string());
 
 // The font every form is drawn with: it renders the same on a desktop and under the offscreen
