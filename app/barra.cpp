@@ -14,16 +14,9 @@
 
 namespace zylma::app {
 
-using Escritura = Programa::Escritura;
-
 namespace {
 
 const ModeloEquipo* modeloActual(Programa& p) { return p.modelos().porCodigo(p.CodigoEquipo); }
-
-void iniciaTimerPID(Programa& p) {
-    p.pri().TimerPID->setTimerEnabled(false);  // a fresh 5000 ms count
-    p.pri().TimerPID->setTimerEnabled(true);
-}
 
 // The command bar's own commands: the stored text and the key, sent 5000 ms later.
 // A stored command the table lacks: the key alone would go out in its place.
@@ -34,10 +27,10 @@ bool faltaEnTabla(Programa& p, const std::string& comando, const char* entrada) 
 }
 
 void comandoConClave(Programa& p, const std::string& comando, const char* entrada) {
-    if (EscrituraOcupada(p) || faltaEnTabla(p, comando, entrada)) return;
+    if (EscrituraOcupada(p, std::string("\"") + entrada + "\"") || faltaEnTabla(p, comando, entrada)) return;
     p.CadenaComando = comando + p.pri().ZylTexResCla->text();
     p.IndiceEnvio = 1;
-    iniciaTimerPID(p);
+    ProgramaComando(p);
 }
 
 // The modifier code as the image takes it: two bytes, four hex digits.
@@ -50,11 +43,7 @@ bool ModificadorValido(const std::string& modificador) {
 
 }  // namespace
 
-bool EscrituraOcupada(Programa& p) {
-    if (p.EstadoEscritura == Escritura::Ninguna) return false;
-    p.mensaje("Espere: la escritura anterior todavía se está enviando al equipo.", forms::vbExclamation);
-    return true;
-}
+bool EscrituraOcupada(Programa& p, const std::string& que) { return EnlaceOcupado(p, que); }
 
 namespace {
 
@@ -139,7 +128,8 @@ bool PreparaEscritura(Programa& p) {
 
 bool IniciaEnvio(Programa& p) {
     ZylForPri& w = p.pri();
-    // A remote command must not go out between a write's two frames.
+    // Nothing may cut into what the link is doing, and a command already waiting goes out as
+    // it was built.
     if (EscrituraOcupada(p)) return false;
     if (p.EnvioConEscritura) {
         // A value the last read could not give back as it stands goes in no command.
@@ -178,7 +168,7 @@ bool IniciaEnvio(Programa& p) {
         RehusaEnvio(p, "No se envió el comando: la tabla de comandos no tiene ese comando.");
         return false;
     }
-    iniciaTimerPID(p);
+    ProgramaComando(p);
     p.NumeroComando = "0";
     p.ValorComando = "0";
     w.ZylTexEst->setText("Zylma");
@@ -195,15 +185,11 @@ void Leer(Programa& p) {
     w.ZylTexEst->setText("Leyendo");
     LimpiaMonitor(p);
     p.RespuestaOK = "";
-    p.CodigoEquipo = "";
     p.IndiceEnvio = 1;
     w.ZylTexResCla->setEnabled(true);
     IniciaLectura(p);
-    IniciaTrama(p, p.ComandoLectura);
-    if (p.puerto().isOpen()) {
-        w.TimerEC->setTimerEnabled(false);
-        w.TimerEC->setTimerEnabled(true);
-    }
+    // The model code comes back from the answer; a read that fails puts back the one shown.
+    EmpiezaLectura(p);
 }
 
 void Enviar(Programa& p) {
@@ -247,13 +233,8 @@ void Enviar(Programa& p) {
     if (p.EstadoCaptura == "Activado") {
         std::string escritura = p.ComandoEscritura;
         if (!escritura.empty()) escritura.pop_back();  // frame 1 goes without its "f"
-        p.EstadoEscritura = Escritura::Trama1;
-        IniciaTrama(p, escritura);
-        if (p.EstadoEscritura == Escritura::Ninguna) return;  // the port refused it
         // Frame 1 must finish within the reply time-out, or nothing more goes out.
-        w.TimerEC->setTimerEnabled(false);
-        w.TimerEC->setTimerEnabled(true);
-        iniciaTimerPID(p);
+        EmpiezaEscritura(p, escritura);
     } else {
         std::vector<std::string> campos = p.CamposCaptura;
         if (const ModeloEquipo* m = modeloActual(p); campos.empty() && m && m->camposRechazados)
@@ -266,6 +247,9 @@ void Enviar(Programa& p) {
 }
 
 void UltimoLeido(Programa& p) {
+    // A replay decodes into the panel and may change the model: never under a read, a write
+    // or a command.
+    if (EscrituraOcupada(p)) return;
     p.LecturaEnVivo = 0;
     p.MapaLectura = p.UltimaLectura;
     p.RecepcionReplay = p.TramaRecibida;
@@ -277,6 +261,7 @@ void UltimoLeido(Programa& p) {
 }
 
 void UltimoEnvio(Programa& p) {
+    if (EscrituraOcupada(p)) return;
     ZylForPri& w = p.pri();
     p.RutaArchivo = records::pathUltEnvio(p.RutaAplicacion);
     if (!files::fileExists(p.RutaArchivo)) {
@@ -305,7 +290,7 @@ void UltimoEnvio(Programa& p) {
 
 void ResetFabrica(Programa& p) {
     // Before the command text is replaced: a refusal leaves a pending command as it was.
-    if (EscrituraOcupada(p) || faltaEnTabla(p, p.ComandoResetFabrica, "ResetFabrica")) return;
+    if (EscrituraOcupada(p, "\"ResetFabrica\"") || faltaEnTabla(p, p.ComandoResetFabrica, "ResetFabrica")) return;
     p.CadenaComando = p.ComandoResetFabrica;
     p.EnvioConEscritura = false;
     IniciaEnvio(p);

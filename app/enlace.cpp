@@ -4,59 +4,206 @@
 #include "zylma/app/modem.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/programa.h"
+#include "zylma/app/rechazos.h"
 #include "zylma/app/zyl_for_pri.h"
 #include "zylma/codec/conversores.h"
 
+#include <vector>
+
 namespace zylma::app {
 
-using Escritura = Programa::Escritura;
+using E = EstadoEnlace;
 
 namespace {
 
-void detieneEnlace(Programa& p) {
+void pasa(Programa& p, E e) { p.enlace.estado = e; }
+bool en(const Programa& p, E e) { return p.enlace.estado == e; }
+bool leyendo(const Programa& p) { return en(p, E::Leyendo) || en(p, E::Reintentando); }
+
+void vigila(Programa& p) {
+    // A fresh count for each frame or answer awaited.
+    p.pri().TimerEC->setTimerEnabled(false);
+    p.pri().TimerEC->setTimerEnabled(true);
+}
+
+void noVigila(Programa& p) { p.pri().TimerEC->setTimerEnabled(false); }
+
+void iniciaTimerPID(Programa& p) {
+    p.pri().TimerPID->setTimerEnabled(false);  // a fresh 5000 ms count
+    p.pri().TimerPID->setTimerEnabled(true);
+}
+
+// Back to idle: both timers off, no frame going out, reception closed. A read that did not
+// complete puts back the model the panel shows.
+void aLibre(Programa& p, bool lecturaFallida) {
     ZylForPri& w = p.pri();
     w.TimerEC->setTimerEnabled(false);
     w.TimerPID->setTimerEnabled(false);
+    if (lecturaFallida && leyendo(p)) {
+        p.CodigoEquipo = p.enlace.codigoPrevio;
+        p.EquipoActual = p.enlace.equipoPrevio;
+    }
+    pasa(p, E::Libre);
     p.IndiceEnvio = 1;
     p.RespuestaOK = "";
-    p.EstadoEscritura = Escritura::Ninguna;
     p.EnviaImagen = "0";
 }
 
-void reiniciaWatchdog(Programa& p) {
-    p.pri().TimerEC->setTimerEnabled(false);
-    p.pri().TimerEC->setTimerEnabled(true);
+// Starts a frame in state `e`, under the watchdog. The frame's start may already have ended
+// the operation (a closed port): then nothing is watched.
+void tramaVigilada(Programa& p, E e, const std::string& comando) {
+    pasa(p, e);
+    IniciaTrama(p, comando);
+    if (en(p, e)) vigila(p);
 }
 
 // Frame 2 of a write: the data part, watched like frame 1.
 void iniciaTrama2(Programa& p) {
     const std::string copia = p.ImagenEnvio;
     p.EnviaImagen = "0";
-    p.EstadoEscritura = Escritura::Trama2;
-    IniciaTrama(p, copia);
-    if (p.EstadoEscritura == Escritura::Trama2) reiniciaWatchdog(p);
+    tramaVigilada(p, E::Trama2, copia);
 }
 
-// A frame's "P" went out: the write moves on.
+// A frame's "P" went out: the operation moves on.
 void finDeTrama(Programa& p) {
-    switch (p.EstadoEscritura) {
-    case Escritura::Trama1:
-        p.pri().TimerEC->setTimerEnabled(false);
-        p.EstadoEscritura = Escritura::Trama1Lista;
+    switch (p.enlace.estado) {
+    case E::Trama1:
+        noVigila(p);
+        pasa(p, E::EntreTramas);
         break;
-    case Escritura::EsperaFinTrama1:
-        p.pri().TimerEC->setTimerEnabled(false);
+    case E::EsperaFinTrama1:
+        noVigila(p);
         iniciaTrama2(p);
         break;
-    case Escritura::Trama2:
-        p.pri().TimerEC->setTimerEnabled(false);
-        p.EstadoEscritura = Escritura::Ninguna;
-        break;
-    default: break;
+    case E::Trama2:
+    case E::ComandoEnviando:
+    case E::ComandoLibre:
+    case E::TramaRepetida: aLibre(p, false); break;
+    default: break;  // a read's frame: the answer is still to come, under the same watch
     }
 }
 
+void muestraPuertoPerdido(Programa& p) {
+    const std::string dispositivo = p.puerto().device();
+    p.puerto().close();
+    const std::string texto = "Se perdió el puerto serie " + std::to_string(p.NumPuerto) +
+                              (dispositivo.empty() ? std::string() : " (" + dispositivo + ")") +
+                              ": el equipo ya no está conectado y el puerto queda cerrado.";
+    if (en(p, E::Libre)) {
+        p.mensaje(texto, forms::vbExclamation);
+        return;
+    }
+    TerminaConFalla(p, texto);
+}
+
 }  // namespace
+
+const char* NombreEstado(EstadoEnlace e) {
+    switch (e) {
+    case E::Libre: return "Libre";
+    case E::Leyendo: return "Leyendo";
+    case E::Reintentando: return "Reintentando";
+    case E::Trama1: return "Trama1";
+    case E::EntreTramas: return "EntreTramas";
+    case E::EsperaFinTrama1: return "EsperaFinTrama1";
+    case E::Trama2: return "Trama2";
+    case E::ComandoPendiente: return "ComandoPendiente";
+    case E::ComandoEnviando: return "ComandoEnviando";
+    case E::ComandoLibre: return "ComandoLibre";
+    case E::TramaRepetida: return "TramaRepetida";
+    case E::Marcando: return "Marcando";
+    }
+    return "?";
+}
+
+std::string MotivoEnlaceOcupado(const Programa& p, const std::string& que) {
+    switch (p.enlace.estado) {
+    case E::Libre: return "";
+    case E::Leyendo:
+    case E::Reintentando: return "Espere: la lectura del equipo todavía está en curso.";
+    case E::Trama1:
+    case E::EntreTramas:
+    case E::EsperaFinTrama1:
+    case E::Trama2: return "Espere: la escritura anterior todavía se está enviando al equipo.";
+    case E::ComandoPendiente:
+    case E::ComandoEnviando: return "Espere: el comando anterior todavía se está enviando al equipo.";
+    case E::Marcando:
+        return (que.empty() ? std::string("No se envió") : "El comando " + que + " no se envió") +
+               ": el módem estaba marcando otro comando. Envíelo de nuevo.";
+    case E::ComandoLibre:
+    case E::TramaRepetida: return "Espere: todavía se está enviando una trama al equipo.";
+    }
+    return "";
+}
+
+bool EnlaceOcupado(Programa& p, const std::string& que) {
+    if (en(p, E::Libre)) return false;
+    // A box now would hold up the modem's wait for the call's outcome: told when it ends.
+    if (en(p, E::Marcando)) p.enlace.avisosTrasMarcar.push_back(MotivoEnlaceOcupado(p, que));
+    else RehusaEnvio(p, MotivoEnlaceOcupado(p, que));
+    return true;
+}
+
+void EmpiezaLectura(Programa& p) {
+    p.enlace.codigoPrevio = p.CodigoEquipo;
+    p.enlace.equipoPrevio = p.EquipoActual;
+    p.CodigoEquipo = "";
+    tramaVigilada(p, E::Leyendo, p.ComandoLectura);
+}
+
+void EmpiezaEscritura(Programa& p, const std::string& escritura) {
+    tramaVigilada(p, E::Trama1, escritura);
+    // The data part follows 5000 ms after the button, never inside frame 1.
+    if (en(p, E::Trama1)) iniciaTimerPID(p);
+}
+
+void ProgramaComando(Programa& p) {
+    pasa(p, E::ComandoPendiente);
+    iniciaTimerPID(p);
+}
+
+void EmpiezaComandoLibre(Programa& p, const std::string& texto) { tramaVigilada(p, E::ComandoLibre, texto); }
+
+void ModeloElegido(Programa& p) {
+    if (!leyendo(p)) return;
+    p.enlace.codigoPrevio = p.CodigoEquipo;
+    p.enlace.equipoPrevio = p.EquipoActual;
+}
+
+bool ReintentoDeLectura(Programa& p, const std::string& aviso, const std::string& estado) {
+    if (!leyendo(p)) return false;
+    // The box below waits for the user, not for the device: the watchdog waits with it, and
+    // the reception stays closed until the device's "0" opens it again.
+    pasa(p, E::Reintentando);
+    noVigila(p);
+    p.RespuestaOK = "";
+    p.mensaje(aviso);
+    // The port may have gone while the box was up: that ended the read with its own message.
+    if (!en(p, E::Reintentando)) return false;
+    LimpiaMonitor(p);
+    p.pri().ZylTexEst->setText(estado);
+    p.RespuestaOK = "";
+    if (!p.puerto().isOpen() || !p.puerto().write(p.ComandoLectura)) {
+        TerminaConFalla(p, MensajePuertoCerrado());
+        return false;
+    }
+    vigila(p);
+    return true;
+}
+
+void LecturaCompleta(Programa& p) {
+    if (leyendo(p)) aLibre(p, false);
+    p.RespuestaOK = "";
+}
+
+void TerminaConFalla(Programa& p, const std::string& mensaje) {
+    aLibre(p, true);
+    p.pri().ZylTexEst->setText("Zylma");
+    // Shown last: the box lets events run, and the link is already idle under it.
+    p.mensaje(mensaje);
+}
+
+std::string MensajePuertoCerrado() { return "El puerto serie no está abierto: no se puede enviar nada al equipo."; }
 
 void EnviaSerie(Programa& p, const std::string& comando) {
     p.ComandoSerie = comando;
@@ -64,9 +211,9 @@ void EnviaSerie(Programa& p, const std::string& comando) {
     serial::SerialPort& puerto = p.puerto();
     if (!puerto.isOpen()) {
         // Nothing can go out: say it once and leave the link idle.
-        detieneEnlace(p);
+        aLibre(p, true);
         p.pri().ZylTexEst->setText("Zylma");
-        p.mensaje("El puerto serie no está abierto: no se puede enviar nada al equipo.", forms::vbExclamation);
+        p.mensaje(MensajePuertoCerrado(), forms::vbExclamation);
         return;
     }
     const int largo = static_cast<int>(trama.size());
@@ -96,15 +243,23 @@ void IniciaTrama(Programa& p, const std::string& comando) {
 void RecibeCaracter(Programa& p, char c) {
     p.CaracterRecibido = std::string(1, c);
     if (c == 'T') {
-        // A stray "T" with no frame in progress starts the last frame again from its "D".
-        // When that frame is a write's first, the write is back in frame 1: frame 2 waits for
-        // this one's "P" and the reply time-out watches it again.
-        if (p.IndiceEnvio == 1 && p.EstadoEscritura == Escritura::Trama1Lista) {
-            p.EstadoEscritura = Escritura::Trama1;
-            reiniciaWatchdog(p);
+        if (p.IndiceEnvio != 1) {
+            // The acknowledgement of the frame going out: its next character.
+            const std::string copia = p.ComandoSerie;
+            EnviaSerie(p, copia);
+        } else if (en(p, E::Libre) || en(p, E::EntreTramas)) {
+            // A "T" with no frame going out starts the last frame again from its "D", under
+            // the watchdog. Between a write's frames that is frame 1 again: the data part
+            // waits for this one's "P".
+            // The reception stays as it is: this "T" may sit inside an answer.
+            const E e = en(p, E::EntreTramas) ? E::Trama1 : E::TramaRepetida;
+            pasa(p, e);
+            const std::string copia = p.ComandoSerie;
+            EnviaSerie(p, copia);
+            if (en(p, e)) vigila(p);
         }
-        const std::string copia = p.ComandoSerie;
-        EnviaSerie(p, copia);
+        // Otherwise an answer or a timer is awaited: a frame started now would run into the
+        // one that comes next, so the stray "T" sends nothing.
     }
     if (c == '0') p.RespuestaOK = "OK";
     if (p.RespuestaOK != "OK") return;
@@ -127,35 +282,26 @@ std::string TextoEventoPuerto(serial::SerialEvent e) {
     case serial::SerialEvent::RxOverflow: return "Desbordamiento";
     case serial::SerialEvent::Parity: return "Error de Paridad";
     case serial::SerialEvent::TxFull: return "Buffer de Transmisión Lleno";
+    case serial::SerialEvent::Gone:
     case serial::SerialEvent::Other: return "";
     }
     return "";
 }
 
 void EventoPuerto(Programa& p, serial::SerialEvent e) {
+    if (e == serial::SerialEvent::Gone) {
+        // Whatever was under way cannot finish: it ends now, with the port's message.
+        muestraPuertoPerdido(p);
+        return;
+    }
     const std::string texto = TextoEventoPuerto(e);
     if (!texto.empty()) p.mensaje(texto);
 }
 
-void LecturaCompleta(Programa& p) {
-    p.pri().TimerEC->setTimerEnabled(false);
-    p.RespuestaOK = "";
-}
-
 void TimerEC_Timer(Programa& p) {
-    ZylForPri& w = p.pri();
     // Off first: the message box below lets the timer's events run.
-    w.TimerEC->setTimerEnabled(false);
-    p.RespuestaOK = "";
-    if (p.EstadoEscritura != Escritura::Ninguna) {
-        // A write whose frame did not go out in time: nothing more of it is sent.
-        w.TimerPID->setTimerEnabled(false);
-        p.EstadoEscritura = Escritura::Ninguna;
-        p.EnviaImagen = "0";
-        p.IndiceEnvio = 1;
-    }
-    w.ZylTexEst->setText("Zylma");
-    p.mensaje("Error de Comunicación");
+    p.pri().TimerEC->setTimerEnabled(false);
+    TerminaConFalla(p, "Error de Comunicación");
 }
 
 std::string PartirParaMarcar(const std::string& comando) {
@@ -171,20 +317,37 @@ void TimerPID_Timer(Programa& p) {
     ZylForPri& w = p.pri();
     w.TimerPID->setTimerEnabled(false);
     if (p.ClaseInstalacion != "PC") {
-        if (p.EnviaImagen == "1") {
+        switch (p.enlace.estado) {
+        case E::Trama1:
             // Frame 2 never starts inside frame 1: it waits for frame 1's "P".
-            if (p.EstadoEscritura == Escritura::Trama1) {
-                p.EstadoEscritura = Escritura::EsperaFinTrama1;
+            pasa(p, E::EsperaFinTrama1);
+            return;
+        case E::EntreTramas: iniciaTrama2(p); return;
+        case E::ComandoPendiente: break;
+        case E::Libre:
+            // Started from outside the command bar: what `EnviaImagen` says goes out.
+            if (p.EnviaImagen == "1") {
+                iniciaTrama2(p);
                 return;
             }
-            iniciaTrama2(p);
-            return;
+            break;
+        default: return;  // a stale expiry: what is under way has its own watch
         }
         const std::string copia = p.CadenaComando;
-        IniciaTrama(p, copia);
+        p.EnviaImagen = "0";
+        tramaVigilada(p, E::ComandoEnviando, copia);
         return;
     }
+    // The data part of a write never goes out this way. The call blocks until the library
+    // has judged it (it says the outcome itself); the link is idle again when it returns, and
+    // what was turned away meanwhile is told then, so no box of ours stalls the call's wait.
+    p.EnviaImagen = "0";
+    pasa(p, E::Marcando);
     MarcaComandoPC(p);
+    if (en(p, E::Marcando)) aLibre(p, false);
+    std::vector<std::string> avisos;
+    avisos.swap(p.enlace.avisosTrasMarcar);
+    for (const std::string& a : avisos) RehusaEnvio(p, a);
 }
 
 void ConectaEnlace(Programa& p, ZylForPri& w) {

@@ -28,27 +28,27 @@ bool LecturaLista(Programa& p, const codec::ModeloTrama& m) {
 }
 
 void ReintentaLectura(Programa& p) {
-    ZylForPri& w = p.pri();
     if (p.LecturaEnVivo != 1) {
         // A stored image with a bad checksum: there is nothing to read again.
         p.LecturaEnVivo = 1;
         p.mensaje("Error de Comunicación!");
-        w.ZylTexEst->setText("Zylma");
+        p.pri().ZylTexEst->setText("Zylma");
+        return;
+    }
+    if (p.enlace.estado != EstadoEnlace::Leyendo && p.enlace.estado != EstadoEnlace::Reintentando) {
+        // An answer no read is waiting for (a free command of the monitor): reported, not
+        // read again.
+        p.mensaje("Error de Comunicación!");
+        p.pri().ZylTexEst->setText("Zylma");
         return;
     }
     if (p.ContadorReintentos < p.Reintentos) {
         p.ContadorReintentos += 1;
-        // The reception stays closed until the device's "0" opens it again.
-        p.RespuestaOK = "";
-        p.mensaje(std::to_string(p.ContadorReintentos));
-        LimpiaMonitor(p);
-        w.ZylTexEst->setText("Reintento Lectura " + std::to_string(p.ContadorReintentos));
-        if (p.puerto().isOpen()) p.puerto().write(p.ComandoLectura);
+        const std::string n = std::to_string(p.ContadorReintentos);
+        ReintentoDeLectura(p, n, "Reintento Lectura " + n);
     } else {
         p.ContadorReintentos = 0;
-        LecturaCompleta(p);
-        p.mensaje("Error de Comunicación!");
-        w.ZylTexEst->setText("Zylma");
+        TerminaConFalla(p, "Error de Comunicación!");
     }
     p.LecturaEnVivo = 1;
 }

@@ -87,12 +87,12 @@ ZylForMonitor::ZylForMonitor(Programa& p) : Form(p.host(), "ZylForMonitor"), p_(
     };
     ZylCmdMon[3]->onClick = [this] { LimpiaMonitor(p_); };
     ZylCmdMon[4]->onClick = [this] {
-        // A free command must not cut into a write's frames either.
+        // A free command must not cut into what the link is doing either.
         if (EscrituraOcupada(p_)) return;
         const std::string texto = Recorta(ZylTexMon[7]->text());
         if (!ZylTexMon[7]->text().empty() && ZylComMon->text() != "Comandos") {
-            // A free command: no "f" added and no watchdog.
-            IniciaTrama(p_, texto);
+            // A free command: no "f" added; the watchdog watches its frame like any other.
+            EmpiezaComandoLibre(p_, texto);
         } else {
             p_.mensaje(" No existe Comando");
         }

@@ -394,6 +394,7 @@ void BotonModelo(Programa& p, int n) {
         break;
     default: break;  // buttons 12 to 14 have no action
     }
+    ModeloElegido(p);
 }
 
 void CargaPrincipal(Programa& p) {

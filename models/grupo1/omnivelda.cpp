@@ -313,11 +313,16 @@ void LeeEquipoOmnivelda(Programa& p) {
     for (int bloque : {1, 2}) {
         if (codec::SumaBloqueCorrecta(mapa, bloque)) continue;
         if (bloque == 2) p.ContadorReintentos = 0;
-        // The failure is reported here, once: the watchdog stops and the reception closes, so
-        // no second message follows and a later answer is read afresh.
-        if (enVivo) LecturaCompleta(p);
-        p.mensaje(bloque == 1 ? "Error de Comunicación1!" : "Error de Comunicación2!");
-        w.ZylTexEst->setText("Zylma");
+        // The failure is reported here, once: the read ends (the watchdog stops, the reception
+        // closes, the model shown before stays known), so no second message follows and a
+        // later answer is read afresh.
+        const std::string texto = bloque == 1 ? "Error de Comunicación1!" : "Error de Comunicación2!";
+        if (enVivo) {
+            TerminaConFalla(p, texto);
+        } else {
+            p.mensaje(texto);
+            w.ZylTexEst->setText("Zylma");
+        }
         p.LecturaEnVivo = 1;
         return;
     }

@@ -67,6 +67,7 @@ public:
         ::close(fd_);
         fd_ = -1;
         pendiente_.clear();
+        perdido_ = false;
     }
 
     bool isOpen() const override { return fd_ >= 0; }
@@ -106,10 +107,12 @@ private:
                 continue;
             }
             if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
-                // The far end went away (a pty whose other side closed): nothing more will
-                // come, so stop watching rather than spin on a hang-up.
+                // The far end went away (an adapter unplugged, a pty whose other side closed):
+                // nothing more will come. Stop watching rather than spin on the hang-up; what
+                // came before it is still handed out, then the port closes and says so once.
                 host_.unwatchFd(watch_);
                 watch_ = -1;
+                perdido_ = true;
             }
             break;
         }
@@ -124,6 +127,11 @@ private:
         pendiente_.clear();
         siguiente_ = 0;
         entregando_ = false;
+        if (perdido_ && fd_ >= 0) {
+            perdido_ = false;
+            close();
+            report(SerialEvent::Gone);
+        }
     }
 
     forms::Host& host_;
@@ -131,6 +139,7 @@ private:
     std::string pendiente_;
     std::size_t siguiente_ = 0;
     bool entregando_ = false;
+    bool perdido_ = false;
     int fd_ = -1;
     int watch_ = -1;
     std::string device_;

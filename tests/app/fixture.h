@@ -40,6 +40,13 @@ public:
     std::string device() const override { return openedDevice; }
     // Delivers characters as if the device had sent them.
     void arrive(const std::string& chars) { deliver(chars.data(), chars.size()); }
+    // The device goes away (an adapter unplugged): the port closes and says so.
+    void goAway() {
+        if (!open_) return;
+        open_ = false;
+        ++closed;
+        report(serial::SerialEvent::Gone);
+    }
 
 private:
     bool open_ = false;

@@ -217,13 +217,16 @@ TEST_F(Monitor, ListsNamesAndShowsTheLastEntryOfTheChosenName) {
     EXPECT_EQ(m().ZylTexMon[7]->text(), "Y2");
 }
 
-TEST_F(Monitor, FreeCommandGoesOutTrimmedWithoutFOrWatchdog) {
+// No "f" is added; the frame is watched like any other until its "P", then the link is idle.
+TEST_F(Monitor, FreeCommandGoesOutTrimmedWithoutFAndIsWatchedUntilItsEnd) {
     m().ZylComMon->setText("Libre");
     m().ZylTexMon[7]->setText(" X1 ");
     m().ZylCmdMon[4]->userClick();
+    EXPECT_TRUE(w().TimerEC->timerEnabled());
     h->port->arrive("TTT");
     EXPECT_EQ(wire(), "DX11P");
     EXPECT_FALSE(w().TimerEC->timerEnabled());
+    EXPECT_EQ(p().enlace.estado, EstadoEnlace::Libre);
 }
 
 TEST_F(Monitor, CommandWithNothingToSendSaysSo) {
@@ -307,7 +310,7 @@ namespace {
 
 // A free command from the monitor must not cut into a write's frames.
 TEST_F(Monitor, FreeCommandWaitsForAPendingWrite) {
-    p().EstadoEscritura = Programa::Escritura::Trama2;
+    p().enlace.estado = EstadoEnlace::Trama2;
     m().ZylComMon->setText("Libre");
     m().ZylTexMon[7]->setText("X1");
     m().ZylCmdMon[4]->userClick();

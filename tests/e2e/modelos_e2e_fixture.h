@@ -51,9 +51,9 @@ struct ModeloE2E : ::testing::Test {
     // A write from the main window, both frames through, without a message.
     void write() {
         w().comando(4).userClick();
-        ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == app::Programa::Escritura::Trama1Lista; }));
+        ASSERT_TRUE(prog->waitFor([&] { return p().enlace.estado == app::EstadoEnlace::EntreTramas; }));
         host().advance(5000);
-        ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == app::Programa::Escritura::Ninguna; }));
+        ASSERT_TRUE(prog->waitFor([&] { return p().enlace.estado == app::EstadoEnlace::Libre; }));
         ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
     }
     // Lets the device take what is on the line, then stops it to look at it.

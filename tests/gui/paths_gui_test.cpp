@@ -119,7 +119,7 @@ TEST_F(Paths, ReadEditWriteAndCommandATendroOverThePty) {
     g.activa(w);
     g.mnemonico(Qt::Key_E);
     EXPECT_EQ(w.ZylTexEst->text(), "Escribiendo");
-    ASSERT_TRUE(g.espera([&] { return !w.TimerPID->timerEnabled() && g.p->EstadoEscritura == app::Programa::Escritura::Ninguna; }, 12000));
+    ASSERT_TRUE(g.espera([&] { return !w.TimerPID->timerEnabled() && g.p->enlace.estado == app::EstadoEnlace::Libre; }, 12000));
     QTest::qWait(500);  // the data frame's last acknowledgements
 
     // A right press on a restriction pops up "Comando"; "Enviar" there starts the command.
@@ -136,7 +136,9 @@ TEST_F(Paths, ReadEditWriteAndCommandATendroOverThePty) {
     EXPECT_TRUE(popupVisto);
     EXPECT_EQ(w.ZylChkRes[0]->value(), 0);  // a right press never toggles
     EXPECT_TRUE(w.TimerPID->timerEnabled());
-    ASSERT_TRUE(g.espera([&] { return !w.TimerPID->timerEnabled(); }, 12000));
+    // Sent, and its frame through: until then the link turns any other send away.
+    ASSERT_TRUE(g.espera([&] { return !w.TimerPID->timerEnabled() && g.p->enlace.estado == app::EstadoEnlace::Libre; },
+                         12000));
 
     // The key box's double-click opens the key-change window beside the box, on screen.
     g.dobleClic(*w.ZylTexResCla);
@@ -160,7 +162,8 @@ TEST_F(Paths, ReadEditWriteAndCommandATendroOverThePty) {
     EXPECT_EQ(w.ZylTexResCla->text(), "4321");
     EXPECT_EQ(g.p->ClaveAnterior, clave);
     EXPECT_TRUE(w.TimerPID->timerEnabled());
-    ASSERT_TRUE(g.espera([&] { return !w.TimerPID->timerEnabled(); }, 12000));
+    ASSERT_TRUE(g.espera([&] { return !w.TimerPID->timerEnabled() && g.p->enlace.estado == app::EstadoEnlace::Libre; },
+                         12000));
     QTest::qWait(500);
     g.line->stop();
     // What went out reached the device whole: the read, the write and both commands.

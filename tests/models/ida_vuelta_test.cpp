@@ -284,7 +284,7 @@ TEST_F(AntesDeLeer, ADataPartOfAnotherVariantsLengthNeverGoesOut) {
     EXPECT_NE(h->host.lastMessage().find("224"), std::string::npos) << h->host.lastMessage();
     h->host.advance(6000);
     EXPECT_EQ(wire(), "");
-    EXPECT_EQ(p().EstadoEscritura, app::Programa::Escritura::Ninguna);
+    EXPECT_EQ(p().enlace.estado, app::EstadoEnlace::Libre);
 }
 
 // A write before any read, replayed by "&Ult.Envío", gives back the variant it was built for.

@@ -185,7 +185,7 @@ TEST_F(Tendro, WriteSendsFrameOneThenTheDataPartAfterItsP) {
     h->host.advance(1);
     acknowledgeAll();
     EXPECT_EQ(wire(), "D00014321FF0006" "1P");
-    EXPECT_EQ(p().EstadoEscritura, Programa::Escritura::Ninguna);
+    EXPECT_EQ(p().enlace.estado, EstadoEnlace::Libre);
     // The last transmission is recorded.
     const records::Record r = ultimoEnvio();
     EXPECT_EQ(r[0], "00");
@@ -203,7 +203,7 @@ TEST_F(Tendro, FrameTwoWaitsForFrameOneAndGivesUpAfterTheTimeOut) {
     h->port->arrive("TT");  // "C", then "1" and "P": frame 2 starts at once
     EXPECT_EQ(wire(), "DESC1PD");
     acknowledgeAll();
-    EXPECT_EQ(p().EstadoEscritura, Programa::Escritura::Ninguna);
+    EXPECT_EQ(p().enlace.estado, EstadoEnlace::Libre);
 
     wire().clear();
     w().comando(4).userClick();  // this time frame 1 never finishes
@@ -212,7 +212,7 @@ TEST_F(Tendro, FrameTwoWaitsForFrameOneAndGivesUpAfterTheTimeOut) {
     EXPECT_EQ(w().ZylTexEst->text(), "Zylma");
     h->host.advance(20000);
     EXPECT_EQ(wire(), "D");
-    EXPECT_EQ(p().EstadoEscritura, Programa::Escritura::Ninguna);
+    EXPECT_EQ(p().enlace.estado, EstadoEnlace::Libre);
 }
 
 // A stray "T" after frame 1 starts it again; frame 2 must then wait for that frame's "P"
@@ -228,7 +228,7 @@ TEST_F(Tendro, FrameOneStartedAgainByAStrayAcknowledgementHoldsFrameTwoBack) {
     EXPECT_EQ(wire(), "D");
     acknowledgeAll();
     EXPECT_EQ(wire(), "DESC1P" "D00014321FF0000" "1P");
-    EXPECT_EQ(p().EstadoEscritura, Programa::Escritura::Ninguna);
+    EXPECT_EQ(p().enlace.estado, EstadoEnlace::Libre);
 }
 
 TEST_F(Tendro, NothingElseGoesOutWhileAWriteIsPending) {

@@ -140,7 +140,7 @@ TEST_F(QtSerialTest, LostDeviceIsReportedAndThePortCloses) {
     if (events.empty()) GTEST_SKIP() << "this kernel reports no error on a hung-up pty";
     QTest::qWait(100);
     // Once, not once per turn of the event loop.
-    EXPECT_EQ(events, std::vector<SerialEvent>{SerialEvent::Other});
+    EXPECT_EQ(events, std::vector<SerialEvent>{SerialEvent::Gone});
     EXPECT_FALSE(port->isOpen());
 }
 

@@ -1,6 +1,8 @@
 // The command bar and the two dispatchers behind a write and a remote command.
 #pragma once
 
+#include <string>
+
 namespace zylma::app {
 
 class Programa;
@@ -21,8 +23,9 @@ void UltimoLeido(Programa& p);
 void UltimoEnvio(Programa& p);
 void ResetFabrica(Programa& p);
 
-// True (after telling the user) while a write's two frames are still going out.
-bool EscrituraOcupada(Programa& p);
+// True (after telling the user what is still going on) while the link is not idle: a read, a
+// write, a command waiting or going out (the link's `EnlaceOcupado`).
+bool EscrituraOcupada(Programa& p, const std::string& que = "");
 
 // Wires the command bar's buttons.
 void ConectaBarra(Programa& p, ZylForPri& w);

@@ -14,8 +14,9 @@ class Programa;
 bool LecturaLista(Programa& p, const codec::ModeloTrama& m);
 
 // A checksum mismatch. Live: up to `Reintentos` retries per reading, each resending the read
-// command unframed in one output; then "Error de Comunicación!" and the watchdog stopped.
-// A replay never sends anything: it shows the error and stops.
+// command unframed in one output under the watchdog; then "Error de Comunicación!" and the
+// read ends. A replay, or an answer no read waits for, never sends anything: it shows the
+// error and stops.
 void ReintentaLectura(Programa& p);
 
 // Starts a reading: the retries start again from 0.

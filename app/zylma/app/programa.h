@@ -3,6 +3,7 @@
 // their one context, so a test builds a fresh program in one line.
 #pragma once
 
+#include "zylma/app/enlace.h"
 #include "zylma/app/ida_vuelta.h"
 #include "zylma/app/modelos.h"
 #include "zylma/forms/form.h"
@@ -143,11 +144,8 @@ public:
     // What a replay puts in the reception box (the kept reception, or the recorded mask).
     std::string RecepcionReplay;
 
-    // A write from "&Enviar" goes out as two frames; nothing else may go out in between.
-    // Frame 1 going out; frame 1 done, waiting for `TimerPID`; `TimerPID` due while frame 1 is
-    // still going out; frame 2 going out.
-    enum class Escritura { Ninguna, Trama1, Trama1Lista, EsperaFinTrama1, Trama2 };
-    Escritura EstadoEscritura = Escritura::Ninguna;
+    // What the link is doing (its states and transitions live in enlace.cpp alone).
+    Enlace enlace;
 
     // The fixed device commands, each the stored text followed by "f".
     std::string ComandoLectura, ComandoEscritura, ComandoResetFabrica, ComandoVerificar, ComandoColgado;

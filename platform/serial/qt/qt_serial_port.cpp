@@ -119,9 +119,10 @@ private:
         case QSerialPort::ResourceError:
         case QSerialPort::ReadError:
             // The device went away (a pty's far end hung up reads as a failed read): nothing more
-            // will come, and Qt would report the failure again on every turn of the loop.
-            report(SerialEvent::Other);
+            // will come, and Qt would report the failure again on every turn of the loop: the
+            // port closes before it says so.
             close();
+            report(SerialEvent::Gone);
             return;
         default: report(SerialEvent::Other); return;
         }

@@ -10,8 +10,9 @@ namespace zylma::forms { class Host; }
 
 namespace zylma::serial {
 
-// What the line reports besides data.
-enum class SerialEvent { Break, Framing, Overrun, RxOverflow, Parity, TxFull, Other };
+// What the line reports besides data. Gone: the device went away (an adapter unplugged, the
+// far end of a pty closed); the port has closed itself before it says so.
+enum class SerialEvent { Break, Framing, Overrun, RxOverflow, Parity, TxFull, Gone, Other };
 
 class SerialPort {
 public:

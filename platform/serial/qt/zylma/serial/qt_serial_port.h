@@ -9,7 +9,8 @@
 namespace zylma::serial {
 
 // A port that opens at 9600 8N1 without flow control. Qt reports no parity, framing or break
-// errors any more: a lost device, a failed read or a failed write all come as SerialEvent::Other.
+// errors any more: a lost device comes as SerialEvent::Gone (the port closed), any other failure
+// as SerialEvent::Other.
 std::unique_ptr<SerialPort> makeQtSerialPort();
 
 }  // namespace zylma::serial
