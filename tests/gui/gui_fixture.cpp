@@ -133,6 +133,7 @@ void Gui::conectaSimulador(const std::string& modelo) {
 }
 
 void Gui::arranca() {
+    if (!line) conectaSimulador();
     qt::installSpanishTranslation();  // as Principal does at start
     host = std::make_unique<qt::QtHost>();
     p = std::make_unique<app::Programa>(*host, folder.path(), [] { return serial::makeQtSerialPort(); });
@@ -142,6 +143,8 @@ void Gui::arranca() {
 }
 
 void Gui::principal() {
+    // Port 1 is always a simulated device: a test never opens a real serial port of the machine.
+    if (!line) conectaSimulador();
     qt::installSpanishTranslation();
     host = std::make_unique<qt::QtHost>();
     p = std::make_unique<app::Programa>(*host, folder.path(), [] { return serial::makeQtSerialPort(); });
