@@ -121,6 +121,18 @@ Placement genericPlaceDataPart(std::string& image, const codec::ModeloTrama& m,
     return p;
 }
 
+Placement placeWithDigits(std::string& image, const codec::ModeloTrama& m, std::string_view data, bool strict,
+                          std::size_t expectedLength, std::initializer_list<DigitosEquipo> digitos) {
+    Placement p = genericPlaceDataPart(image, m, data, strict, expectedLength);
+    if (!p.stored) return p;
+    for (const DigitosEquipo& d : digitos)
+        for (std::size_t i = d.desde; i <= d.hasta && i <= data.size(); i += d.paso) {
+            const std::size_t at = dataIndex(m, i - 1);
+            if (at < image.size() && image[at] == '0') image[at] = 'A';
+        }
+    return p;
+}
+
 ModelHooks hooksFor(std::string_view wireCode, const ModelHooks& overrides) {
     ModelHooks h;
     for (const auto& e : kOwn) {

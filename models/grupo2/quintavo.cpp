@@ -317,7 +317,9 @@ std::string nombreDe(ZylForPri& w, const Campo& c) {
 void marcaLectura(Programa& p, std::string_view mapa) {
     ZylForPri& w = p.pri();
     const Valores v = valoresDelPanel(p);
-    const std::string escrito = datos(v, v.clave, v.digitosLocal);
+    // Fitted as the record of a refused write is, so every field keeps its place.
+    const std::string escrito =
+        datos(v, RellenaF(v.clave, 5), v.digitosLocal.size() == 1 ? v.digitosLocal : std::string("F"));
     std::string buffer;
     auto crudo = [&](std::size_t inicio, std::size_t ancho) { return std::string(campoMapa(mapa, inicio, ancho, buffer)); };
     auto escritoEn = [&](std::size_t inicio, std::size_t ancho) {

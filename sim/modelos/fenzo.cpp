@@ -98,7 +98,9 @@ ModelHooks fenzoHooks() {
     // The generic placement fits (data character i at map position i + 6, on past block 1's
     // checksum and the "45"); only the length depends on the firmware.
     h.placeDataPart = [](std::string& image, const codec::ModeloTrama& m, std::string_view data, bool strict) {
-        return genericPlaceDataPart(image, m, data, strict, nuevo(image) ? 224u : 194u);
+        // Keys and memories in the device's digit code: data characters 5-9 (the key), 35-194
+        // (the memories), 195-224 (the second key and the operation keys, with their "F").
+        return placeWithDigits(image, m, data, strict, nuevo(image) ? 224u : 194u, {{5, 9}, {35, 224}});
     };
     h.remoteCommand = fenzoRemote;
     return h;

@@ -151,7 +151,11 @@ ModelHooks omniveldaHooks() {
     // strict device first judges what the part holds, then its length: 248 characters.
     h.placeDataPart = [](std::string& image, const codec::ModeloTrama& m, std::string_view data, bool strict) {
         std::string nueva = image;
-        Placement p = genericPlaceDataPart(nueva, m, data, strict);
+        // The trunk digits (one per byte, data characters 24, 26, 28), the key (29-32) and the
+        // memories (33-248) in the device's digit code.
+        Placement p = data.size() == kLongitudDatos
+                          ? placeWithDigits(nueva, m, data, strict, kLongitudDatos, {{24, 28, 2}, {29, 248}})
+                          : genericPlaceDataPart(nueva, m, data, strict);
         if (p.stored && strict && data.size() != kLongitudDatos) {
             p.stored = false;
             p.message = "data part of " + std::to_string(data.size()) + " characters, expected " +

@@ -137,6 +137,11 @@ ModelHooks quintavoHooks() {
     // The data part runs from the modifier (map 7) to the last operation key (174), past
     // block 1's checksum and the "45", as the generic placement lays it; 164 characters and "f".
     h.dataPartLength = 165;
+    // Keys and memories in the device's digit code: data characters 5-9 (the key) and 55-164
+    // (the memories, the key again and the operation keys, with their "F").
+    h.placeDataPart = [](std::string& image, const codec::ModeloTrama& m, std::string_view data, bool strict) {
+        return placeWithDigits(image, m, data, strict, 165, {{5, 9}, {55, 164}});
+    };
     h.remoteCommand = quintavoRemote;
     return h;
 }

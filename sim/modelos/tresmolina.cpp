@@ -80,6 +80,11 @@ ModelHooks tresmolinaHooks() {
     // Data character i lands on map position i + 6, on past block 1's checksum and the "45",
     // as the generic placement puts it; 248 characters and the closing "f".
     h.dataPartLength = 249;
+    // Keys and memories in the device's digit code: data characters 5-9 (the key) and 35-248
+    // (the memories, the key again and the operation keys, with their "F").
+    h.placeDataPart = [](std::string& image, const codec::ModeloTrama& m, std::string_view data, bool strict) {
+        return placeWithDigits(image, m, data, strict, 249, {{5, 9}, {35, 248}});
+    };
     h.remoteCommand = tresmolinaRemote;
     return h;
 }

@@ -53,7 +53,7 @@ TEST_F(OmniveldaE2E, EditWriteAndReadBack) {
     EXPECT_EQ(img.substr(14, 2), "00");
     EXPECT_EQ(img.substr(16, 6), "000405");
     EXPECT_EQ(img.substr(22, 6), "000005");
-    EXPECT_EQ(img.substr(28, 6), "000B0F");  // "*" as the device's "B", no third digit
+    EXPECT_EQ(img.substr(28, 6), "0A0B0F");  // "0" and "*" as the device's "A" and "B", no third digit
     EXPECT_EQ(img.substr(34, 4), "1234");
     EXPECT_EQ(img.substr(38 + 4 * 13, 4), "12BF");
     EXPECT_EQ(img.substr(126, 2), "55");  // memory 2 of sixteen opens at the end of block 1

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,5 +46,14 @@ std::string genericDefaultImage(const codec::ModeloTrama& m, int version);
 Placement genericPlaceDataPart(std::string& image, const codec::ModeloTrama& m,
                                std::string_view data, bool strict,
                                std::optional<std::size_t> expectedLength = std::nullopt);
+
+// Data characters (from 1, `desde` to `hasta`, every `paso`-th) that hold device digits: the
+// device keeps a written "0" there as its digit "A", as it keeps "*" as "B" and "#" as "C".
+struct DigitosEquipo {
+    std::size_t desde, hasta, paso = 1;
+};
+// The generic placement, then "0" stored as "A" in those characters.
+Placement placeWithDigits(std::string& image, const codec::ModeloTrama& m, std::string_view data, bool strict,
+                          std::size_t expectedLength, std::initializer_list<DigitosEquipo> digitos);
 
 }  // namespace zylma::sim
