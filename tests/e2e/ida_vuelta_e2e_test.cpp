@@ -7,6 +7,7 @@
 //
 // The images come from a seed; a failure names it. ZYLMA_SEMILLA=<n> runs that seed again.
 #include "modelos_e2e_fixture.h"
+#include "zylma/app/enlace.h"
 #include "zylma/app/rechazos.h"
 #include "zylma/codec/conversores.h"
 #include "zylma/codec/imagen.h"
@@ -250,11 +251,11 @@ struct IdaVuelta : ModeloE2E {
     void escribe() {
         w().comando(4).userClick();
         ASSERT_TRUE(prog->waitFor([&] {
-            return p().EstadoEscritura == app::Programa::Escritura::Trama1Lista || !host().messages.empty();
+            return p().enlace.estado == app::EstadoEnlace::EntreTramas || !host().messages.empty();
         })) << "frame 1";
         ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
         host().advance(5000);
-        ASSERT_TRUE(prog->waitFor([&] { return p().EstadoEscritura == app::Programa::Escritura::Ninguna; }, 6000));
+        ASSERT_TRUE(prog->waitFor([&] { return p().enlace.estado == app::EstadoEnlace::Libre; }, 6000));
         ASSERT_TRUE(host().messages.empty()) << host().lastMessage();
     }
 
