@@ -326,4 +326,68 @@ TEST_F(IdaVuelta, FenzoKalmoroRoundTrip) { idaYVuelta(modelo("Fenzo Kalmoro"), s
 TEST_F(IdaVuelta, TresmolinaRoundTrip) { idaYVuelta(modelo("Tresmolina"), semilla()); }
 TEST_F(IdaVuelta, QuintavoRoundTrip) { idaYVuelta(modelo("Quintavo"), semilla()); }
 
+// The Selvarindo has no write: the read half, both variants, over images of its own short
+// frame. Sin Voz (version 72): 11-12 "09" the drop-first-1 switch, 13-14 "09" the block-9
+// switch, the key at 16, 18, 20, 22, the exit key at 24, 26, 28, 30. Con Voz (version 02): the
+// key at 14, 16, 18, 20. Each digit one per byte, the device's 0 as "A".
+struct SelvarindoIda : ModeloE2E {
+    void lee(bool sinVoz, unsigned semilla) {
+        SCOPED_TRACE(std::string(sinVoz ? "Sin Voz" : "Con Voz") + ", semilla " + std::to_string(semilla) +
+                     " (ZYLMA_SEMILLA=" + std::to_string(semilla) + " la repite)");
+        folder.writeSoftware(zylma::testing::AppFolder::softwareRecord());
+        for (const char* v : {"72", "02"})
+            folder.writeConfig("Selvarindo", v, zylma::testing::ConfiguracionComun("111111000", "9999"));
+        escribeComandos();
+        sim::Options o;
+        o.model = "08";
+        o.version = sinVoz ? 72 : 2;
+        conecta(o, sinVoz ? 7 : 10);
+        std::mt19937 rng(semilla);
+        auto digito = [&](bool primero) { return "123456789A"[rng() % (primero ? 9 : 10)]; };
+        std::string mapa = deviceImage();
+        std::string clave, salida;
+        auto pon = [&](std::size_t desde, std::string& texto) {
+            for (std::size_t i = 0; i < 4; ++i) {
+                const char d = digito(i == 0);
+                mapa[desde - 2 + 2 * i] = '0';
+                mapa[desde - 1 + 2 * i] = d;
+                texto += d == 'A' ? '0' : d;
+            }
+        };
+        const bool elimina = rng() % 2, bloquea = rng() % 2;
+        if (sinVoz) {
+            mapa.replace(10, 2, elimina ? "09" : "0A");
+            mapa.replace(12, 2, bloquea ? "09" : "0A");
+            pon(16, clave);
+            pon(24, salida);
+        } else {
+            pon(14, clave);
+        }
+        line->stop();
+        std::string error;
+        ASSERT_TRUE(line->device().setImage(mapa, error)) << error;
+        line->start();
+        ASSERT_NO_FATAL_FAILURE(read());
+        EXPECT_EQ(w().ZylTexResCla->text(), clave);
+        EXPECT_EQ(w().ZylLblSvdIdent->caption(), sinVoz ? "Sin Voz" : "Con Voz");
+        if (sinVoz) {
+            EXPECT_EQ(w().findAs<forms::TextBox>("ZylTxtSvdClvSal")->text(), salida);
+            EXPECT_EQ(w().findAs<forms::CheckBox>("ZylFraSvdElim1")->value(), elimina ? 1 : 0);
+            EXPECT_EQ(w().findAs<forms::CheckBox>("ZylFraSvdNum9")->value(), bloquea ? 1 : 0);
+        }
+        // An unprogrammed key shows empty and the read names it.
+        for (std::size_t i = 0; i < 4; ++i) mapa[(sinVoz ? 16 : 14) - 1 + 2 * i] = 'F';
+        line->stop();
+        ASSERT_TRUE(line->device().setImage(mapa, error)) << error;
+        line->start();
+        w().comando(3).userClick();
+        ASSERT_TRUE(prog->waitFor([&] { return !host().messages.empty(); }));
+        EXPECT_EQ(w().ZylTexResCla->text(), "");
+        EXPECT_NE(host().lastMessage().find("\"Clave\""), std::string::npos) << host().lastMessage();
+    }
+};
+
+TEST_F(SelvarindoIda, SinVozReadHalf) { lee(true, semilla()); }
+TEST_F(SelvarindoIda, ConVozReadHalf) { lee(false, semilla()); }
+
 }  // namespace
