@@ -11,6 +11,8 @@
 // 2. Over a real pseudo-terminal with the simulator answering at once: "&Leer" to the Téndro
 //    panel filled, wall time and the program thread's own CPU time, against the time the same
 //    exchange takes on the wire at 9600 baud.
+// 3. The same for a read and a write back of each two-block model (Omnivelda, both Fenzo
+//    variants, Tresmolina, Quintavo).
 #include "fixture.h"
 #include "sim_line.h"
 
@@ -269,6 +271,91 @@ void benchPty(int reps) {
                 sc.median / static_cast<double>(ackChars + answerChars));
 }
 
+// A read and a write of a two-block model over the pty: the program thread's CPU for each,
+// against the wire time at 9600 baud. The 5000 ms the write waits before its second frame is
+// the test host's virtual clock, so it costs neither wall nor CPU time here; it is added to the
+// write's wire time as the user meets it.
+struct DosBloques {
+    const char* nombre;
+    const char* codigo;
+    int version;
+    std::size_t boton;
+    const char *carpeta, *versionConf, *clave;
+};
+
+void benchTwoBlock(const DosBloques& m, int reps) {
+    AppFolder folder;
+    fillFolder(folder);
+    records::Record conf(57);
+    conf[40] = "111111000";
+    conf[43] = m.clave;
+    for (int k = 0; k < 9; ++k) conf[45 + k] = "Restricción " + std::to_string(k + 1);
+    conf[55] = "000000000";
+    conf[21] = "7";
+    conf[22] = "010";
+    conf[23] = "005";
+    folder.writeConfig(m.carpeta, m.versionConf, conf);
+    sim::Options o;
+    o.model = m.codigo;
+    o.version = m.version;
+    o.ackDelayMs = 0;
+    o.holdOneMs = 1;
+    o.answerDelayMs = 0;
+    SimLine line(o);
+    LiveProgram prog(folder.path(), line.path());
+    models::RegistraModelos(prog.programa->modelos());
+    Programa& p = *prog.programa;
+    ZylForPri& w = p.pri();
+    w.ZylCmd[m.boton]->userClick();
+    prog.host.messages.clear();
+
+    const double bitMs = 10.0 / 9600.0 * 1000.0;
+    const std::size_t lectura = p.ComandoLectura.size();
+    const double readWireMs =
+        static_cast<double>((1 + lectura + 2) + (1 + lectura) + codec::BuscaModelo(m.codigo)->longitud) * bitMs;
+    std::vector<double> readCpu, readWall, writeCpu, writeWall;
+    std::size_t datos = 0, escritura = 0;
+    for (int r = 0; r < 2 + reps; ++r) {
+        auto t0 = Clock::now();
+        double c0 = threadCpuNs();
+        w.comando(3).userClick();
+        if (!prog.waitFor([&] { return !w.TimerEC->timerEnabled() || !prog.host.messages.empty(); }) ||
+            !prog.host.messages.empty())
+            fail(std::string(m.nombre) + ": a read did not complete" +
+                 (prog.host.messages.empty() ? std::string() : ": " + prog.host.lastMessage()));
+        const double rc = threadCpuNs() - c0, rw = nsSince(t0);
+
+        t0 = Clock::now();
+        c0 = threadCpuNs();
+        w.comando(4).userClick();
+        const bool uno = prog.waitFor([&] { return p.enlace.estado == EstadoEnlace::EntreTramas || !prog.host.messages.empty(); });
+        prog.host.advance(5000);
+        const bool dos = prog.waitFor([&] { return p.enlace.estado == EstadoEnlace::Libre; }, 6000);
+        const double wc = threadCpuNs() - c0, ww = nsSince(t0);
+        if (!uno || !dos || !prog.host.messages.empty())
+            fail(std::string(m.nombre) + ": a write did not complete" +
+                 (prog.host.messages.empty() ? std::string() : ": " + prog.host.lastMessage()));
+        datos = p.ImagenEnvio.size();
+        escritura = p.ComandoEscritura.size() - 1;  // frame 1 goes without its "f"
+        if (r < 2) continue;
+        readCpu.push_back(rc);
+        readWall.push_back(rw);
+        writeCpu.push_back(wc);
+        writeWall.push_back(ww);
+    }
+    // A write on the wire: frame 1 ("D", the command, "1", "P" out, one "T" per character up to
+    // the command's end), then frame 2 the same way around the data part.
+    const double writeWireMs =
+        static_cast<double>((1 + escritura + 2) + (1 + escritura) + (1 + datos + 2) + (1 + datos)) * bitMs;
+    const Stats rc = stats(readCpu), rw = stats(readWall), wc = stats(writeCpu), ww = stats(writeWall);
+    std::printf("  %-17s read  %3zu chars: wire %6.1f ms; program CPU %7.0f us (%.2f%% of the wire), wall %7.0f us\n",
+                m.nombre, codec::BuscaModelo(m.codigo)->longitud, readWireMs, rc.median / 1e3,
+                rc.median / 1e6 / readWireMs * 100.0, rw.median / 1e3);
+    std::printf("  %-17s write %3zu chars: wire %6.1f ms + 5000 ms wait; program CPU %7.0f us (%.2f%% of the wire), "
+                "wall %7.0f us\n",
+                m.nombre, datos, writeWireMs, wc.median / 1e3, wc.median / 1e6 / writeWireMs * 100.0, ww.median / 1e3);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -286,5 +373,15 @@ int main(int argc, char** argv) {
     const int ptyReps = std::max(11, reps / 10);
     std::printf("Téndro read over a pty, simulator answering at once, %d reads, medians:\n", ptyReps);
     benchPty(ptyReps);
+
+    std::printf("Two-block models over a pty, read then written back, %d rounds, medians:\n", ptyReps);
+    const DosBloques dos[] = {
+        {"Omnivelda", "05", 30, 3, "Omnivelda", "30", "1234"},
+        {"Fenzo Travesolin", "0:", 30, 5, "Fenzo", "30", "12345"},
+        {"Fenzo Kalmoro", "0:", 8, 9, "Fenzo", "8", "12345"},
+        {"Tresmolina", "06", 30, 8, "Tresmolinas", "30", "12345"},
+        {"Quintavo", "02", 15, 6, "Quintavo", "15", "12345"},
+    };
+    for (const DosBloques& m : dos) benchTwoBlock(m, ptyReps);
     return 0;
 }
