@@ -42,21 +42,6 @@ struct Admin : ::testing::Test {
     }
     app::ZylForPri& w() { return g.p->pri(); }
     QMenuBar* barra() { return g.ventana(w())->findChild<QMenuBar*>(); }
-    // A menu of the bar opened by a click on its entry, then an item of it clicked.
-    void menu(const forms::Menu& m, const forms::Menu& item) {
-        QAction* entrada = g.host->barActionOf(m);
-        ASSERT_NE(entrada, nullptr);
-        g.clic(barra(), barra()->actionGeometry(entrada).center());
-        auto* qm = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(qm, nullptr);
-        for (QAction* a : qm->actions())
-            if (a->text().toStdString() == item.caption()) {
-                QTest::mouseMove(qm, qm->actionGeometry(a).center());
-                QTest::mouseClick(qm, Qt::LeftButton, {}, qm->actionGeometry(a).center());
-                return;
-            }
-        FAIL() << item.caption() << " is not in the menu";
-    }
     // Replaces a combo's or a box's text as a user does: click, select all, type.
     void reescribe(const forms::Control& c, const QString& texto) {
         g.clic(c);
@@ -65,8 +50,9 @@ struct Admin : ::testing::Test {
     }
 };
 
-// "&Monitor" has no items: a click on it and Alt+M both open the frame monitor. A name typed over
-// the picked "Lectura" is a new name: saving it appends a NEW entry and leaves "Lectura" alone.
+// "&Monitor" has no items: a click on it, Alt+M and the arrows along the bar all open the frame
+// monitor. A name typed over the picked "Lectura" is a new name: saving it appends a NEW entry and
+// leaves "Lectura" alone.
 TEST_F(Admin, MonitorOpensByClickAndAltMAndSavesATypedNameAsANewEntry) {
     QAction* monitor = g.host->barActionOf(*w().ZylMnuMon);
     ASSERT_NE(monitor, nullptr);
@@ -78,6 +64,16 @@ TEST_F(Admin, MonitorOpensByClickAndAltMAndSavesATypedNameAsANewEntry) {
     EXPECT_FALSE(g.ventana(m)->isVisible());
     g.activa(w());
     g.mnemonico(Qt::Key_M);
+    ASSERT_TRUE(g.espera([&] { return g.ventana(m)->isVisible(); }));
+    // And by the arrows: from "&Principal" along the bar to "&Monitor", then Enter.
+    g.ventana(m)->close();
+    g.activa(w());
+    g.tecla(Qt::Key_P, Qt::AltModifier);
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    g.tecla(QApplication::activePopupWidget(), Qt::Key_Right);
+    g.tecla(QApplication::activePopupWidget(), Qt::Key_Right);
+    QWidget* enfocado = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : barra();
+    g.tecla(enfocado, Qt::Key_Return);
     ASSERT_TRUE(g.espera([&] { return g.ventana(m)->isVisible(); }));
     g.activa(m);
 
@@ -111,7 +107,7 @@ TEST_F(Admin, MonitorOpensByClickAndAltMAndSavesATypedNameAsANewEntry) {
 TEST_F(Admin, ConfigurationEditorSavesUnderATypedModelName) {
     ASSERT_EQ(records::saveAt(records::pathEquipo(g.folder.path()), records::RegistroEquipo, {"Omnivelda", "1"}, 1),
               records::Status::Ok);
-    menu(*w().ZylMnuCon, *w().ZylMnuConE);
+    g.eligeMenu(*w().ZylMnuCon, *w().ZylMnuConE);
     auto* c = g.p->ventanaSiExiste<admin::ZylFrmConf>();
     ASSERT_NE(c, nullptr);
     ASSERT_TRUE(g.espera([&] { return g.ventana(*c) && g.ventana(*c)->isVisible(); }));
@@ -151,7 +147,7 @@ TEST_F(Admin, SoftwareEditorAddsATypedUserAndStoresNoListIndexForIt) {
     const std::string usuarios = records::pathUsuarios(g.folder.path());
     ASSERT_EQ(records::saveAt(usuarios, records::RegistroUsuario, {"ana", "5", "x", "01/12/2026"}, 5),
               records::Status::Ok);
-    menu(*w().ZylMnuCon, *w().ZylMnuConC);
+    g.eligeMenu(*w().ZylMnuCon, *w().ZylMnuConC);
     auto* s = g.p->ventanaSiExiste<admin::ZylFrmCPri>();
     ASSERT_NE(s, nullptr);
     ASSERT_TRUE(g.espera([&] { return g.ventana(*s) && g.ventana(*s)->isVisible(); }));

@@ -4,6 +4,7 @@
 #include "zylma/admin/arranque.h"
 #include "zylma/admin/editores.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "zylma/forms/form.h"
 #include "zylma/models/modelos.h"
 #include "zylma/records/records.h"
 #include "zylma/serial/qt_serial_port.h"
@@ -13,6 +14,8 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QPixmap>
@@ -217,6 +220,23 @@ void Gui::eligeEnLista(const forms::ComboBox& c, const QString& entrada) {
     const QRect r = vista->visualRect(cb->model()->index(i, 0));
     QTest::mouseClick(vista->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     QTest::qWaitFor([&] { return !vista->isVisible(); }, 2000);
+}
+
+void Gui::eligeMenu(const forms::Menu& menu, const forms::Menu& item) {
+    QAction* entrada = host->barActionOf(menu);
+    ASSERT_NE(entrada, nullptr) << menu.caption() << " is not on the bar";
+    QMenuBar* mb = ventana(menu.form())->findChild<QMenuBar*>();
+    ASSERT_NE(mb, nullptr);
+    clic(mb, mb->actionGeometry(entrada).center());
+    auto* qm = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(qm, nullptr) << menu.caption() << " did not open";
+    for (QAction* a : qm->actions())
+        if (a->text().toStdString() == item.caption()) {
+            QTest::mouseMove(qm, qm->actionGeometry(a).center());
+            QTest::mouseClick(qm, Qt::LeftButton, {}, qm->actionGeometry(a).center());
+            return;
+        }
+    FAIL() << item.caption() << " is not in the menu";
 }
 
 void Gui::activa(const forms::Form& f) {

@@ -79,6 +79,8 @@ struct Gui {
     // Picks the entry by its text from a combo's drawn list (the pop-up opened with the mouse).
     void eligeEnLista(const forms::ComboBox& c, const QString& entrada);
     void activa(const forms::Form& f);
+    // A menu of a window's bar opened by a click on its entry, then one of its items clicked.
+    void eligeMenu(const forms::Menu& menu, const forms::Menu& item);
     // Waits (running events) until the condition holds; false after `ms`.
     bool espera(const std::function<bool()>& cond, int ms = 5000);
 

@@ -1,6 +1,8 @@
 // The main paths as a user walks them, with keys and clicks on the drawn windows only.
 #include "gui_fixture.h"
 #include "zylma/admin/acceso.h"
+#include "zylma/admin/configuracion.h"
+#include "zylma/admin/software.h"
 #include "zylma/app/zyl_for_pri.h"
 
 #include <QApplication>
@@ -208,6 +210,30 @@ TEST(Closing, EscapeAndTheCloseBoxOfEachWindow) {
              g.ventana(*puerto)->close();
          },
          true, {}},
+        {"the editors' and the monitor's close boxes",
+         [](Gui& g) {
+             g.principal();
+             app::ZylForPri& w = g.p->pri();
+             const std::vector<std::pair<forms::Menu*, forms::Menu*>> menus = {
+                 {w.ZylMnuCon, w.ZylMnuConE}, {w.ZylMnuCon, w.ZylMnuConC}, {w.ZylMnuMon, nullptr}};
+             std::vector<forms::Form*> ventanas = {&g.p->ventana<admin::ZylFrmConf>(),
+                                                   &g.p->ventana<admin::ZylFrmCPri>(), &g.p->monitor()};
+             for (std::size_t i = 0; i < menus.size(); ++i) {
+                 forms::Form* f = ventanas[i];
+                 g.activa(w);
+                 if (menus[i].second) {
+                     g.eligeMenu(*menus[i].first, *menus[i].second);
+                 } else {
+                     g.mnemonico(Qt::Key_M);
+                 }
+                 ASSERT_TRUE(g.espera([&] { return g.ventana(*f) && g.ventana(*f)->isVisible(); })) << f->caption();
+                 g.activa(*f);
+                 g.ventana(*f)->close();
+                 EXPECT_FALSE(g.ventana(*f) && g.ventana(*f)->isVisible()) << f->caption();
+             }
+             EXPECT_TRUE(g.ventana(g.p->pri())->isVisible());
+         },
+         false, {}},
         {"the key-change window's close box",
          [](Gui& g) {
              g.principal();
