@@ -157,6 +157,7 @@ void CargaCPri(Programa& p) {
     // empty boxes saved over the record would take every model button away.
     RecuperaSoftware(p);
 }
+
 void SigueBanderasSoftware(Programa& p) {
     ZylFrmCPri& w = p.ventana<ZylFrmCPri>();
     const std::string& t = w.ZylTexEBan->text();
