@@ -600,6 +600,13 @@ TEST(SoftwareEditor, Field21IsTheSelectedListEntry) {
          },
          "1"},
         {"a typed name that is not listed", "0", [](Editor& e) { e.escribeNombre("pedro"); }, "-1"},
+        {"a typed name that spells a listed one", "0", [](Editor& e) { e.escribeNombre("luis"); }, "-1"},
+        {"a pick, then typing over it", "0",
+         [](Editor& e) {
+             e.w().ZylComCPUsuarios->userSelect(1);
+             e.w().ZylComCPUsuarios->userType("\bs");
+         },
+         "-1"},
         {"a stored index past the list", "7", [](Editor&) {}, "-1"},
         {"no stored index", "", [](Editor&) {}, "-1"},
     };
