@@ -20,12 +20,10 @@ struct ComandosGui : ::testing::Test {
     Gui g;
     // Chooses "Enviar" in the "Comando" pop-up once it is drawn; true when it was there.
     void eligeEnviar(bool& visto) {
-        QTimer::singleShot(200, [&visto] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu || menu->actions().isEmpty()) return;
-            QAction* enviar = menu->actions().first();
+        g.enElPopup([&visto](QMenu& menu) {
+            QAction* enviar = menu.actions().first();
             visto = enviar->text() == "Enviar";
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(enviar).center());
+            QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(enviar).center());
         });
     }
 };

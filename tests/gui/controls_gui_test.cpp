@@ -162,9 +162,7 @@ TEST_F(Controls, CheckBoxTogglesOnAClickAnywhereOnItAndOnSpace) {
         {"Space", [&] { caja->setFocus(); g.tecla(caja, Qt::Key_Space); }, 0},
         {"a right press (its command pop-up dismissed)",
          [&] {
-             QTimer::singleShot(200, [] {
-                 if (QWidget* p = QApplication::activePopupWidget()) QTest::keyClick(p, Qt::Key_Escape);
-             });
+             g.enElPopup([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_Escape); });
              g.clic(caja, QPoint(6, alto), Qt::RightButton);
          },
          0},

@@ -14,6 +14,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -27,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include <unistd.h>
 
@@ -206,7 +208,34 @@ void Gui::tecla(int key, Qt::KeyboardModifiers mods) { QTest::keyClick(foco(), s
 
 void Gui::mnemonico(int key) {
     tecla(key, Qt::AltModifier);
-    QTest::qWait(250);
+    // A button reached by its mnemonic is drawn down and pressed a moment later.
+    QTest::qWait(50);
+    QTest::qWaitFor(
+        [] {
+            for (QWidget* wd : QApplication::allWidgets())
+                if (auto* b = qobject_cast<QAbstractButton*>(wd); b && b->isDown()) return false;
+            return true;
+        },
+        5000);
+    QApplication::processEvents();
+}
+
+void Gui::enElPopup(std::function<void(QMenu&)> act) {
+    auto* t = new QTimer;
+    auto inicio = std::make_shared<QElapsedTimer>();
+    inicio->start();
+    QObject::connect(t, &QTimer::timeout, t, [t, act, inicio] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu && menu->isVisible() && !menu->actions().isEmpty()) {
+            t->stop();
+            t->deleteLater();
+            act(*menu);
+        } else if (inicio->elapsed() > 20000) {
+            t->stop();
+            t->deleteLater();
+        }
+    });
+    t->start(20);
 }
 
 void Gui::eligeEnLista(const forms::ComboBox& c, const QString& entrada) {

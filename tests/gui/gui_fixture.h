@@ -19,6 +19,7 @@
 #include <vector>
 
 class QApplication;
+class QMenu;
 class QMessageBox;
 class QTimer;
 
@@ -79,6 +80,9 @@ struct Gui {
     // Picks the entry by its text from a combo's drawn list (the pop-up opened with the mouse).
     void eligeEnLista(const forms::ComboBox& c, const QString& entrada);
     void activa(const forms::Form& f);
+    // Runs `act` on the next pop-up menu once it is drawn (it waits for the user, so the caller's
+    // gesture that opens it returns only after `act` has chosen or dismissed).
+    void enElPopup(std::function<void(QMenu&)> act);
     // A menu of a window's bar opened by a click on its entry, then one of its items clicked.
     void eligeMenu(const forms::Menu& menu, const forms::Menu& item);
     // Waits (running events) until the condition holds; false after `ms`.

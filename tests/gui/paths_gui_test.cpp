@@ -97,7 +97,8 @@ TEST_F(Paths, ReadEditWriteAndCommandATendroOverThePty) {
     EXPECT_EQ(w.ZylTexEst->text(), "Zylma");  // reached, not pressed
     g.tecla(Qt::Key_Space);
     app::ZylForMonitor& m = g.p->monitor();
-    ASSERT_TRUE(g.espera([&] { return m.ZylTexMon[4]->text().size() == 138 && w.ZylTexEst->text() == "Zylma"; }))
+    ASSERT_TRUE(g.espera([&] { return m.ZylTexMon[4]->text().size() == 138 && w.ZylTexEst->text() == "Zylma"; },
+                         15000))
         << w.ZylTexEst->text();
     EXPECT_EQ(g.p->CodigoEquipo, "00");
     const std::string clave = w.ZylTexResCla->text();
@@ -126,13 +127,11 @@ TEST_F(Paths, ReadEditWriteAndCommandATendroOverThePty) {
 
     // A right press on a restriction pops up "Comando"; "Enviar" there starts the command.
     bool popupVisto = false;
-    QTimer::singleShot(200, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu || menu->actions().isEmpty()) return;
-        popupVisto = menu->grab().save(QString::fromStdString(Gui::rutaFoto("popup.png")), "PNG");
-        QAction* enviar = menu->actions().first();
+    g.enElPopup([&](QMenu& menu) {
+        popupVisto = menu.grab().save(QString::fromStdString(Gui::rutaFoto("popup.png")), "PNG");
+        QAction* enviar = menu.actions().first();
         EXPECT_EQ(enviar->text().toStdString(), "Enviar");
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(enviar).center());
+        QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(enviar).center());
     });
     g.clic(g.w(*w.ZylChkRes[0]), QPoint(-1, -1), Qt::RightButton);
     EXPECT_TRUE(popupVisto);
