@@ -19,7 +19,7 @@ TEST(FenzoView, PanelAfterARead) {
     conf[6] = "Tiempo de duración para llamadas libres";
     ProgramaVista v(folder.path());
     folder.writeConfig("Fenzo", "30", conf);
-    std::string mapa = "0A1E09" "0001" "12345F" "140300" "000007" "000005" "010800" + ("5551234" + F(9)) +
+    std::string mapa = "0A1E09" "0001" "1A345F" "140300" "000007" "000005" "010800" + ("5551234" + F(9)) +
                        ("B1A0A" + F(11)) + F(16) + F(16) + F(16) + "12345678" + "00" "45" + "90" + F(6) + F(16) +
                        F(16) + F(16) + ("0987" + F(12)) + "1A345F" "11111F" "2FFFFF" "FFFFFF" "54321F" + "6E" + F(24) +
                        "00" "03FE";

@@ -21,7 +21,7 @@ TEST(TresmolinaView, PanelAfterARead) {
     folder.writeConfig("Tresmolinas", "30", conf);
     std::string keys;
     for (int k = 0; k < 24; ++k) keys += (k % 5 == 0 ? std::string("2") + char('1' + k % 9) + "345F" : F(6));
-    const std::string d = "0001" "12345F" "300600" "000102" "000300" "020505" + ("5551234" + F(9)) +
+    const std::string d = "0001" "1A3A5F" "300600" "000102" "000300" "020505" + ("5551234" + F(9)) +
                           ("B1A" + F(13)) + F(16) + ("99887766554433" + F(2)) + "1A3A5F" + keys;
     std::string mapa = "061E09" + d.substr(0, 122) + "00" "45" + d.substr(122) + "FF" "00" "03FE";
     codec::RecalculaSumas(mapa, *codec::BuscaModelo("06"));
