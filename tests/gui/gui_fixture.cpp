@@ -40,8 +40,10 @@ namespace {
 // plugin's small default, so "on screen" means what it does at a desk.
 QApplication& appOnADesktopScreen() {
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
+    std::string conf;
     if (qpa && std::string(qpa) == "offscreen") {
-        const std::string conf = std::filesystem::temp_directory_path().string() + "/zylma-gui-screen-" + std::to_string(::getpid()) + ".json";
+        conf = std::filesystem::temp_directory_path().string() + "/zylma-gui-screen-" + std::to_string(::getpid()) +
+               ".json";
         std::FILE* f = std::fopen(conf.c_str(), "w");
         if (f) {
             std::fputs("{\"screens\": [{\"name\": \"desk\", \"x\": 0, \"y\": 0, \"width\": 1280, "
@@ -51,7 +53,10 @@ QApplication& appOnADesktopScreen() {
             ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + conf).c_str(), 1);
         }
     }
-    return qt::testing::app();
+    QApplication& a = qt::testing::app();
+    // Read once, when the application is made.
+    if (!conf.empty()) std::filesystem::remove(conf);
+    return a;
 }
 
 }  // namespace
