@@ -308,3 +308,45 @@ TEST_F(AntesDeLeer, TheReplayOfAWriteBeforeAnyReadKeepsTheVariant) {
 }
 
 }  // namespace
+
+#include "zylma/app/cambio_clave.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string contenido(const std::string& ruta) {
+    std::ifstream in(ruta, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// The last-transmission record holds only what went out or what the user typed: a key change
+// the device would not take leaves it exactly as the last write left it.
+TEST_F(AntesDeLeer, ARefusedKeyChangeLeavesTheLastTransmissionAsItWas) {
+    abreModelo("Tendro", "30", 2, "1234");
+    w().comando(4).userClick();
+    acknowledgeAll();
+    const std::string ruta = records::pathUltEnvio(folder.path());
+    const std::string antes = contenido(ruta);
+    ASSERT_FALSE(antes.empty());
+    h->host.advance(5000);
+    acknowledgeAll();
+    // A restriction ticked since: a record written again would differ from the last write's.
+    MuestraRestricciones(p());
+    w().ZylChkRes[0]->userClick();
+    for (const char* nueva : {"12", "0123", ""}) {
+        SCOPED_TRACE(nueva);
+        w().ZylTexResCla->userDblClick();
+        app::ZylForCamCla& v = p().ventana<app::ZylForCamCla>();
+        v.ZylTextCanCka->setText("");
+        v.ZylTextCanCka->userType(nueva);
+        v.zylCmbCamCla->userClick();
+        EXPECT_EQ(contenido(ruta), antes);
+        EXPECT_EQ(w().ZylTexResCla->text(), "1234");
+    }
+}
+
+}  // namespace
