@@ -385,8 +385,15 @@ void MarcaLectura(Programa& p, std::string_view mapa, std::span<const Campo> tab
     for (const Campo& c : tabla) {
         // Only what the write carries: the Kalmoro's data part ends before its second key.
         if (c.soloNuevo && !nuevo) continue;
-        const std::string crudo(codec::Posiciones(datos, c.inicio, c.inicio + Ancho(c.dato) - 1));
-        const bool vuelve = CampoValido(d, c) && MismoEnEquipo(ValorCampo(d, c), crudo);
+        std::string crudo(codec::Posiciones(datos, c.inicio, c.inicio + Ancho(c.dato) - 1));
+        std::string escrito = ValorCampo(d, c);
+        // A key's sixth character is the write's own "F": another one there is changed, not lost.
+        if ((c.dato == Dato::Clave || c.dato == Dato::ClaveOperacion) && crudo.size() == 6) {
+            if (crudo[5] != 'F') MarcaCambioAlEscribir(p, "Relleno de las claves");
+            crudo.pop_back();
+            escrito.pop_back();
+        }
+        const bool vuelve = CampoValido(d, c) && MismoEnEquipo(escrito, crudo);
         if (vuelve) continue;
         const auto e = c.elemento;
         switch (c.dato) {

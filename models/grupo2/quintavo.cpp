@@ -333,13 +333,17 @@ void marcaLectura(Programa& p, std::string_view mapa) {
         // The durations' boxes take no more than 255.
         const std::string_view n = c.control;
         if (valido && (n == "ZylTexQuiSMT" || n == "ZylTexQuiLDT")) valido = codec::ValorDecimal(texto, 0) <= 255;
-        if (valido && MismoEnEquipo(escritoEn(c.inicio, ancho), crudo(c.inicio, ancho))) continue;
+        // A key's sixth character is the write's own "F": another one there is changed, not lost.
+        const std::size_t propios = c.codigo == Codigo::ClaveF ? 5 : ancho;
+        if (propios < ancho && crudo(c.inicio + propios, 1) != "F") MarcaCambioAlEscribir(p, "Relleno de las claves");
+        if (valido && MismoEnEquipo(escritoEn(c.inicio, propios), crudo(c.inicio, propios))) continue;
         if (n == "ZylTexQuiSMNP" || n == "ZylTexQuiLDNP") MarcaCambioAlEscribir(p, nombreDe(w, c));
         else MarcaNoEscribible(p, c.control, c.indice, nombreDe(w, c));
     }
     // The key's first copy is written from the box too.
-    if (ClaveValida(v.clave) && !MismoEnEquipo(escritoEn(kPosClave, 6), crudo(kPosClave, 6)))
+    if (ClaveValida(v.clave) && !MismoEnEquipo(escritoEn(kPosClave, 5), crudo(kPosClave, 5)))
         MarcaCambioAlEscribir(p, "Clave (primera copia)");
+    if (crudo(kPosClave + 5, 1) != "F") MarcaCambioAlEscribir(p, "Relleno de las claves");
     // The flag nibbles: restriction 1's bit is always set by a write.
     if (escritoEn(kPosNibbleC, 5) != crudo(kPosNibbleC, 5)) MarcaCambioAlEscribir(p, "Restricciones");
     if (!DigitosLocalValidos(v.digitosLocal) || escritoEn(kPosDigitosLocal, 1) != crudo(kPosDigitosLocal, 1))

@@ -240,8 +240,15 @@ void marcaLectura(Programa& p, std::string_view mapa) {
     const Panel d = panelDe(p);
     const std::string datos = fenzo::DatosDesdeMapa(mapa);
     for (const Campo& c : kCampos) {
-        const std::string crudo(codec::Posiciones(datos, c.inicio, c.inicio + fenzo::Ancho(c.dato) - 1));
-        if (campoValido(d, c) && MismoEnEquipo(valorCampo(d, c), crudo)) continue;
+        std::string crudo(codec::Posiciones(datos, c.inicio, c.inicio + fenzo::Ancho(c.dato) - 1));
+        std::string escrito = valorCampo(d, c);
+        // A key's sixth character is the write's own "F": another one there is changed, not lost.
+        if ((c.dato == Dato::Clave || c.dato == Dato::ClaveOperacion) && crudo.size() == 6) {
+            if (crudo[5] != 'F') MarcaCambioAlEscribir(p, "Relleno de las claves");
+            crudo.pop_back();
+            escrito.pop_back();
+        }
+        if (campoValido(d, c) && MismoEnEquipo(escrito, crudo)) continue;
         const int e = c.elemento;
         switch (c.dato) {
             case Dato::Modificador: break;

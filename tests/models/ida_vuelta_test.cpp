@@ -350,3 +350,23 @@ TEST_F(AntesDeLeer, ARefusedKeyChangeLeavesTheLastTransmissionAsItWas) {
 }
 
 }  // namespace
+
+namespace {
+
+// A place the write fixes (here the "F" after a Travesolin's key, map 210) that the device holds
+// otherwise: the read says the write will change it, and the write still goes out.
+TEST_F(Rechazo, AFixedPlaceTheDeviceHoldsOtherwiseIsNamedAndTheWriteGoes) {
+    Caso c{"0:", 5, "Fenzo", "30", {{205, "123450"}, {11, "12345F"}}, "ZylTexResCla", -1, "12345", "Clave", ""};
+    prepara(c);
+    EXPECT_EQ(w().ZylTexResCla->text(), "12345");
+    ASSERT_EQ(h->host.messages.size(), 1u);
+    EXPECT_EQ(h->host.lastMessage(), "Al escribir el equipo cambiará lo que tiene en \"Relleno de las claves\".");
+    h->host.messages.clear();
+    wire().clear();
+    w().comando(4).userClick();
+    EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
+    acknowledgeAll();
+    EXPECT_NE(wire().find("DESC1P"), std::string::npos) << wire();
+}
+
+}  // namespace
