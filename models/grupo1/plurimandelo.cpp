@@ -349,6 +349,10 @@ void LeeEquipoPlurimandelo(Programa& p) {
                                                                   : "ZylLabPluDurP";
         MarcaSi(!vuelve, p, caja, -1, CaptionDe(w, etiqueta));
     }
+    // The write clears every bit the flag nibbles hold no box for, and writes "00" at 15-16.
+    if (NibblesBits(l.panel) != codec::Posiciones(mapa, kPosBits, kPosBits + kNibblesBits - 1))
+        MarcaCambioAlEscribir(p, "Restricciones");
+    if (codec::Posiciones(mapa, 15, 16) != "00") MarcaCambioAlEscribir(p, "Relleno");
     w.panel(kPanel)->setVisible(true);
     p.LecturaEnVivo = 1;
     AvisaMarcas(p);

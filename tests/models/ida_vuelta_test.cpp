@@ -353,20 +353,29 @@ TEST_F(AntesDeLeer, ARefusedKeyChangeLeavesTheLastTransmissionAsItWas) {
 
 namespace {
 
-// A place the write fixes (here the "F" after a Travesolin's key, map 210) that the device holds
-// otherwise: the read says the write will change it, and the write still goes out.
+// A place the write fixes that the device holds otherwise: the read says the write will change
+// it, and the write still goes out. The "F" after a Travesolin's key (map 210); a Plurimandelo
+// flag nibble's value-8 bit (map 27), which no box holds.
 TEST_F(Rechazo, AFixedPlaceTheDeviceHoldsOtherwiseIsNamedAndTheWriteGoes) {
-    Caso c{"0:", 5, "Fenzo", "30", {{205, "123450"}, {11, "12345F"}}, "ZylTexResCla", -1, "12345", "Clave", ""};
-    prepara(c);
-    EXPECT_EQ(w().ZylTexResCla->text(), "12345");
-    ASSERT_EQ(h->host.messages.size(), 1u);
-    EXPECT_EQ(h->host.lastMessage(), "Al escribir el equipo cambiará lo que tiene en \"Relleno de las claves\".");
-    h->host.messages.clear();
-    wire().clear();
-    w().comando(4).userClick();
-    EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
-    acknowledgeAll();
-    EXPECT_NE(wire().find("DESC1P"), std::string::npos) << wire();
+    const std::pair<Caso, const char*> casos[] = {
+        {{"0:", 5, "Fenzo", "30", {{205, "123450"}, {11, "12345F"}}, "ZylTexResCla", -1, "12345", "", ""},
+         "Relleno de las claves"},
+        {{"03", 4, "Plurimandelo", "30", {{27, "8"}}, "ZylTexResCla", -1, "1234", "", ""}, "Restricciones"},
+    };
+    for (const auto& [c, nombre] : casos) {
+        SCOPED_TRACE(c.modelo);
+        h.reset();
+        prepara(c);
+        EXPECT_EQ(w().ZylTexResCla->text(), c.muestra);
+        ASSERT_EQ(h->host.messages.size(), 1u);
+        EXPECT_EQ(h->host.lastMessage(), std::string("Al escribir el equipo cambiará lo que tiene en \"") + nombre + "\".");
+        h->host.messages.clear();
+        wire().clear();
+        w().comando(4).userClick();
+        EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
+        acknowledgeAll();
+        EXPECT_NE(wire().find("DESC1P"), std::string::npos) << wire();
+    }
 }
 
 }  // namespace
