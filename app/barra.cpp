@@ -250,6 +250,7 @@ void UltimoLeido(Programa& p) {
     // A replay decodes into the panel and may change the model: never under a read, a write
     // or a command.
     if (EscrituraOcupada(p)) return;
+    EmpiezaRepeticion(p);
     p.LecturaEnVivo = 0;
     p.MapaLectura = p.UltimaLectura;
     p.RecepcionReplay = p.TramaRecibida;
@@ -258,6 +259,7 @@ void UltimoLeido(Programa& p) {
     if (!p.CodigoLectura.empty()) p.CodigoEquipo = p.CodigoLectura;
     if (const ModeloEquipo* m = modeloActual(p); m && m->leeEquipo) m->leeEquipo(p);
     p.LecturaEnVivo = 1;
+    TerminaRepeticion(p);
 }
 
 void UltimoEnvio(Programa& p) {
@@ -275,6 +277,7 @@ void UltimoEnvio(Programa& p) {
                   forms::vbExclamation);
         return;
     }
+    EmpiezaRepeticion(p);
     p.CodigoEquipo = r[0];
     p.TramaEnvio = r[1];
     p.MascaraEnvio = r[3];
@@ -286,6 +289,7 @@ void UltimoEnvio(Programa& p) {
     p.monitor().ZylTexMon[4]->setText(p.MascaraEnvio);
     if (const ModeloEquipo* m = modeloActual(p); m && m->leeEquipo) m->leeEquipo(p);
     p.LecturaEnVivo = 1;
+    TerminaRepeticion(p);
 }
 
 void ResetFabrica(Programa& p) {

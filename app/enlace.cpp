@@ -16,7 +16,11 @@ using E = EstadoEnlace;
 
 namespace {
 
-void pasa(Programa& p, E e) { p.enlace.estado = e; }
+void pasa(Programa& p, E e) {
+    const E antes = p.enlace.estado;
+    p.enlace.estado = e;
+    if (antes != e && p.enlace.alCambiar) p.enlace.alCambiar(antes, e);
+}
 bool en(const Programa& p, E e) { return p.enlace.estado == e; }
 bool leyendo(const Programa& p) { return en(p, E::Leyendo) || en(p, E::Reintentando); }
 
@@ -52,6 +56,9 @@ void aLibre(Programa& p, bool lecturaFallida) {
 // Starts a frame in state `e`, under the watchdog. The frame's start may already have ended
 // the operation (a closed port): then nothing is watched.
 void tramaVigilada(Programa& p, E e, const std::string& comando) {
+    // A write's frames are never sent again on their own: a device given frame 1 twice takes the
+    // second for the data part, and a data part alone is no command.
+    if (e != E::TramaRepetida) p.enlace.repetible = e != E::Trama1 && e != E::Trama2;
     pasa(p, e);
     IniciaTrama(p, comando);
     if (en(p, e)) vigila(p);
@@ -191,8 +198,28 @@ bool ReintentoDeLectura(Programa& p, const std::string& aviso, const std::string
     return true;
 }
 
+void EmpiezaRepeticion(Programa& p) {
+    p.enlace.codigoPrevio = p.CodigoEquipo;
+    p.enlace.equipoPrevio = p.EquipoActual;
+    p.enlace.imagenCompleta = false;
+}
+
+void TerminaRepeticion(Programa& p) {
+    if (p.enlace.imagenCompleta) return;
+    p.CodigoEquipo = p.enlace.codigoPrevio;
+    p.EquipoActual = p.enlace.equipoPrevio;
+}
+
 void LecturaCompleta(Programa& p) {
-    if (leyendo(p)) aLibre(p, false);
+    p.enlace.imagenCompleta = true;
+    if (leyendo(p)) {
+        aLibre(p, false);
+    } else if (p.LecturaEnVivo == 1) {
+        // A whole image that no read was waiting for (a free command's answer): its model is
+        // the one shown now.
+        const std::string& recibido = p.monitor().ZylTexMon[4]->text();
+        if (recibido.size() > 6) p.CodigoEquipo = recibido.substr(4, 2);
+    }
     p.RespuestaOK = "";
 }
 
@@ -247,19 +274,18 @@ void RecibeCaracter(Programa& p, char c) {
             // The acknowledgement of the frame going out: its next character.
             const std::string copia = p.ComandoSerie;
             EnviaSerie(p, copia);
-        } else if (en(p, E::Libre) || en(p, E::EntreTramas)) {
-            // A "T" with no frame going out starts the last frame again from its "D", under
-            // the watchdog. Between a write's frames that is frame 1 again: the data part
-            // waits for this one's "P".
-            // The reception stays as it is: this "T" may sit inside an answer.
-            const E e = en(p, E::EntreTramas) ? E::Trama1 : E::TramaRepetida;
-            pasa(p, e);
+        } else if (en(p, E::Libre) && p.enlace.repetible) {
+            // A "T" with nothing under way starts the last frame again from its "D", under the
+            // watchdog. The reception stays as it is: this "T" may sit inside an answer.
+            pasa(p, E::TramaRepetida);
             const std::string copia = p.ComandoSerie;
             EnviaSerie(p, copia);
-            if (en(p, e)) vigila(p);
+            if (en(p, E::TramaRepetida)) vigila(p);
         }
-        // Otherwise an answer or a timer is awaited: a frame started now would run into the
-        // one that comes next, so the stray "T" sends nothing.
+        // Otherwise an answer or a timer is awaited (a frame started now would run into the one
+        // that comes next; between a write's frames the device already has frame 1 and would
+        // take it again for the data part), or the last frame was a write's: the stray "T"
+        // sends nothing.
     }
     if (c == '0') p.RespuestaOK = "OK";
     if (p.RespuestaOK != "OK") return;
@@ -269,9 +295,15 @@ void RecibeCaracter(Programa& p, char c) {
     m.ZylTexMon[4]->appendText(std::string(1, c));
     m.ZylTexMon[5]->appendText(codec::DecimalAHex2(std::to_string(codigo)));
     m.ZylTexMon[6]->appendText("-" + std::to_string(codigo));
+    // Characters 5-6 name the model of the answer. While a read waits for it, that is the
+    // program's model from now on; otherwise (an answer to a free command, or characters that
+    // came on top of what the boxes held) it only chooses the decoder, and the model changes
+    // when that decoder has a whole image (`LecturaCompleta`).
     const std::string& recibido = m.ZylTexMon[4]->text();
-    if (recibido.size() > 6) p.CodigoEquipo = recibido.substr(4, 2);
-    if (const ModeloEquipo* mod = p.modelos().porCodigo(p.CodigoEquipo); mod && mod->leeEquipo) mod->leeEquipo(p);
+    std::string modelo = leyendo(p) ? p.CodigoEquipo : std::string();
+    if (recibido.size() > 6) modelo = recibido.substr(4, 2);
+    if (leyendo(p)) p.CodigoEquipo = modelo;
+    if (const ModeloEquipo* mod = p.modelos().porCodigo(modelo); mod && mod->leeEquipo) mod->leeEquipo(p);
 }
 
 std::string TextoEventoPuerto(serial::SerialEvent e) {

@@ -142,6 +142,10 @@ void Restrictor::receive(char c, uint32_t nowMs) {
     }
 
     if (!inFrame_) {
+        if (c == 'D' && awaitingData_ && reached(awaitingSinceMs_ + options_.dataWaitMs, nowMs)) {
+            awaitingData_ = false;
+            note("write abandoned: no data part in time");
+        }
         if (c == 'D') {
             inFrame_ = true;
             frame_.clear();
@@ -207,6 +211,12 @@ void Restrictor::command(const std::string& cmd, uint32_t nowMs) {
         answerRead(nowMs);
         return;
     }
+    if (awaitingData_ && (cmd == k.escritura || cmd == k.conF(k.escritura))) {
+        // The write command again is a new write, never its own data part.
+        awaitingSinceMs_ = nowMs;
+        note("write: waiting for the data part (the write began again)");
+        return;
+    }
     if (awaitingData_) {
         awaitingData_ = false;
         // A device takes only a part its layout allows: never one cut, padded or with a
@@ -222,6 +232,7 @@ void Restrictor::command(const std::string& cmd, uint32_t nowMs) {
     }
     if (cmd == k.escritura || cmd == k.conF(k.escritura)) {
         awaitingData_ = true;
+        awaitingSinceMs_ = nowMs;
         note("write: waiting for the data part");
         return;
     }

@@ -354,6 +354,35 @@ TEST_F(LinkStates, AFailedReadKeepsTheModelShown) {
     EXPECT_EQ(p().EquipoActual, "Téndro");
 }
 
+// A replay that decodes nothing (a damaged kept read, a recorded mask of another length) leaves
+// the model of the panel shown, as a failed read does.
+TEST_F(LinkStates, AReplayThatDecodesNothingKeepsTheModelShown) {
+    start();
+    w().ZylCmd[3]->userClick();  // the Omnivelda's panel
+    p().CodigoLectura = "00";     // the kept read: a damaged Téndro answer
+    p().TramaRecibida = "02450009";
+    bar(5);
+    EXPECT_EQ(h->host.countMessages("Error de Comunicación!"), 1);
+    EXPECT_EQ(p().CodigoEquipo, "05");
+    EXPECT_EQ(p().EquipoActual, "Omnivelda");
+
+    records::Record r{"00", "05", "10/12/2026", "111", "", "00011234FF0000", "14"};
+    ASSERT_EQ(records::rewriteWhole(records::pathUltEnvio(folder.path()), records::RegistroUltEnvio, r),
+              records::Status::Ok);
+    bar(6);
+    EXPECT_EQ(decoded, 0);
+    EXPECT_EQ(p().CodigoEquipo, "05");
+    EXPECT_EQ(p().EquipoActual, "Omnivelda");
+    EXPECT_EQ(estado(), EstadoEnlace::Libre);
+
+    // One that decodes takes the kept read's model, as the text has it.
+    p().TramaRecibida = "02450001";
+    bar(5);
+    EXPECT_EQ(decoded, 1);
+    EXPECT_EQ(p().CodigoEquipo, "00");
+    EXPECT_EQ(p().EquipoActual, "Téndro");
+}
+
 // A port that goes away (an adapter unplugged) ends whatever is under way with the port's one
 // message: the link idle, the port closed, nothing left waiting. The next send reports the
 // closed port.

@@ -73,8 +73,20 @@ TEST_F(Link, ReceptionOpensWithTheAnswersZeroAndFillsTheThreeBoxes) {
     EXPECT_EQ(m.ZylTexMon[5]->text(), "3032343554303A");  // a "T" after the "0" is kept like any other
 }
 
+// Under a read the answer's characters 5-6 are the model from the seventh character on.
+// Characters no read waits for (a free frame's answer, or what comes on top of a box already
+// filled) only choose the decoder: the model changes when that decoder has a whole image.
 TEST_F(Link, ModelCodeComesFromCharactersFiveAndSixOnceTheSeventhArrives) {
-    IniciaTrama(p(), "Lf");
+    p().CodigoEquipo = "00";
+    IniciaTrama(p(), "Xf");
+    h->port->arrive("0245" "0:" "1");
+    EXPECT_EQ(p().CodigoEquipo, "00");
+    h->port->arrive("0245001");  // on top of the seven already there
+    EXPECT_EQ(p().CodigoEquipo, "00");
+    LimpiaMonitor(p());
+
+    p().ComandoLectura = "Lf";
+    EmpiezaLectura(p());
     h->port->arrive("0245" "0:");
     EXPECT_NE(p().CodigoEquipo, "0:");
     h->port->arrive("1");

@@ -4,6 +4,7 @@
 #include "zylma/app/barra.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "zylma/models/modelos.h"
 #include "zylma/sim/comandos.h"
 
 #include <gtest/gtest.h>
@@ -49,8 +50,11 @@ TEST_F(LinkE2E, FreeCommandFromTheMonitorIsFramedAndAcknowledged) {
     EXPECT_FALSE(p().pri().TimerEC->timerEnabled());
 }
 
+// The answer to a free read is decoded like a read's; its model is the program's once the
+// image is whole and decoded.
 TEST_F(LinkE2E, AFreeReadFillsTheThreeBoxesAndTheModelCode) {
     boot();
+    models::RegistraModelos(p().modelos());
     m().ZylComMon->setText("Libre");
     m().ZylTexMon[7]->setText(p().ComandoLectura);  // the read text, "f" and all
     m().ZylCmdMon[4]->userClick();

@@ -99,6 +99,45 @@ TEST_F(CableRemote, RestrictionAndKeyChangeReachTheDeviceAndAReadShowsThem) {
     EXPECT_EQ(w().ZylChkRes[2]->value(), 1);
 }
 
+// While a command waits its 5000 ms, a second one is turned away with a message and the first
+// is the one the device gets; before, the second silently took its place.
+TEST_F(CableRemote, ASecondCommandWhileTheFirstWaitsIsTurnedAwayAndTheFirstGoesOut) {
+    const std::string clave = w().ZylTexResCla->text();
+    line->stop();
+    const std::size_t antes = line->device().frames().size();
+    line->start();
+    w().ZylChkRes[2]->userClick();  // restriction 3 on, sent
+    host().popupChoices.push_back("mnuEnviar");
+    w().ZylChkRes[2]->userPress(forms::MouseButton::Right);
+    host().advance(1000);
+    host().popupChoices.push_back("mnuEnviar");
+    w().ZylChkRes[0]->userPress(forms::MouseButton::Right);  // restriction 1, while the first waits
+    w().comando(2).userClick();                               // "&Verificar" too
+    ASSERT_EQ(host().messages.size(), 2u);
+    for (const auto& m : host().messages) {
+        EXPECT_EQ(m.title, "ZYLMA");
+        EXPECT_NE(m.text.find("comando anterior todavía se está enviando"), std::string::npos) << m.text;
+    }
+    host().advance(3999);
+    host().pump(100);
+    line->stop();
+    EXPECT_EQ(line->device().frames().size(), antes);  // nothing yet
+    line->start();
+    sendPending("#4," + clave + ",9");
+    host().advance(20000);
+    host().pump(200);
+    line->stop();
+    std::vector<std::string> mandos;
+    for (const std::string& f : line->device().frames())
+        if (f.rfind("#", 0) == 0) mandos.push_back(f);
+    EXPECT_EQ(mandos, std::vector<std::string>{"#4," + clave + ",9"});
+    EXPECT_EQ(line->device().frames().size(), antes + 1);
+    bool registrado = false;
+    for (const std::string& l : line->device().log()) registrado |= l.find("#4," + clave + ",9") != std::string::npos;
+    EXPECT_TRUE(registrado);
+    EXPECT_EQ(host().messages.size(), 2u) << host().lastMessage();
+}
+
 // ---- over the modem ----
 
 struct ModemRemote : ::testing::Test {

@@ -215,20 +215,26 @@ TEST_F(Tendro, FrameTwoWaitsForFrameOneAndGivesUpAfterTheTimeOut) {
     EXPECT_EQ(p().enlace.estado, EstadoEnlace::Libre);
 }
 
-// A stray "T" after frame 1 starts it again; frame 2 must then wait for that frame's "P"
-// instead of going out inside it.
-TEST_F(Tendro, FrameOneStartedAgainByAStrayAcknowledgementHoldsFrameTwoBack) {
+// A stray "T" after frame 1 sends nothing: the device already has frame 1 and waits for the
+// data part, so frame 1 again would be taken for it and the real data part refused. Frame 2
+// goes out on time, alone.
+TEST_F(Tendro, AStrayAcknowledgementBetweenTheFramesSendsNothing) {
     w().ZylTexResCla->setText("4321");
     w().comando(4).userClick();
     acknowledgeAll();
     EXPECT_EQ(wire(), "DESC1P");
     wire().clear();
     h->port->arrive("T");
+    EXPECT_EQ(wire(), "");
     h->host.advance(5000);
     EXPECT_EQ(wire(), "D");
     acknowledgeAll();
-    EXPECT_EQ(wire(), "DESC1P" "D00014321FF0000" "1P");
+    EXPECT_EQ(wire(), "D00014321FF0000" "1P");
     EXPECT_EQ(p().enlace.estado, EstadoEnlace::Libre);
+    // Nor after the write: a data part alone is no command.
+    h->port->arrive("T");
+    EXPECT_EQ(wire(), "D00014321FF0000" "1P");
+    EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
 }
 
 TEST_F(Tendro, NothingElseGoesOutWhileAWriteIsPending) {

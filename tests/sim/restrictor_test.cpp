@@ -317,6 +317,33 @@ TEST_F(Line, ReadBetweenAWritesTwoFramesIsStillARead) {
     EXPECT_EQ(codec::Posiciones(dev->image(), 11, 14), "4321");
 }
 
+// A write the program gave up (its data part never came) does not hold the device for ever:
+// frame 1 again starts a new write, and a frame that begins long after frame 1 is a frame of its
+// own. Either way the next write's data part is stored.
+TEST_F(Line, AWriteWhoseDataPartNeverCameDoesNotEatTheNextFrame) {
+    const std::string data = "0001" "4321" "FF" "30" "10";
+    make();
+    frame(ComandosKit().escritura);
+    run(1000);
+    frame(ComandosKit().escritura);  // the program's next write
+    run(5000);
+    frame(data);
+    EXPECT_EQ(codec::Posiciones(dev->image(), 11, 14), "4321");
+
+    make();
+    frame(ComandosKit().escritura);
+    run(7000);  // past the 5000 ms the data part comes in
+    frame("#1,1234,9");
+    EXPECT_TRUE(dev->received("#1,1234,9"));
+    bool refused = false;
+    for (const std::string& l : dev->log()) refused |= l.find("data part refused") != std::string::npos;
+    EXPECT_FALSE(refused);
+    frame(ComandosKit().escritura);
+    run(5000);
+    frame(data);
+    EXPECT_EQ(codec::Posiciones(dev->image(), 11, 14), "4321");
+}
+
 TEST_F(Line, OtherCommandsAreLoggedByName) {
     make();
     const Comandos& k = ComandosKit();

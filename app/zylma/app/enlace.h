@@ -11,7 +11,8 @@
 //     ├─command, "&Colgar", "&Verificar", "&Reset Fábrica"─▶ ComandoPendiente ──TimerPID──▶
 //     │        ComandoEnviando ──"P"──▶ Libre   ("PC": Marcando ──the call is judged──▶ Libre)
 //     ├─"&Comando" of the monitor─▶ ComandoLibre ──"P"──▶ Libre
-//     └─a "T" with no frame going out─▶ TramaRepetida (the last frame again) ──"P"──▶ Libre
+//     └─a "T" with nothing under way─▶ TramaRepetida (the last frame again, unless it was a
+//        write's) ──"P"──▶ Libre
 //
 // Every state but Libre is watched by `TimerEC`, or ends by itself: `TimerPID` ends
 // EntreTramas and ComandoPendiente within 5000 ms, the library's call ends Marcando. Every
@@ -22,6 +23,7 @@
 
 #include "zylma/serial/serial_port.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,8 +52,14 @@ struct Enlace {
     EstadoEnlace estado = EstadoEnlace::Libre;
     // The model the panel showed when the read started: a read that fails leaves it known.
     std::string codigoPrevio, equipoPrevio;
+    // A decoder had a whole image since the last replay began.
+    bool imagenCompleta = false;
+    // Whether a stray "T" may start the last frame again (not when it was a write's).
+    bool repetible = true;
     // Refusals while the modem dials, told once the call has ended.
     std::vector<std::string> avisosTrasMarcar;
+    // Told of every change of state, before anything of the new state runs (a log, a test).
+    std::function<void(EstadoEnlace antes, EstadoEnlace despues)> alCambiar;
 };
 
 // A short name of the state, for messages of tests and logs.
@@ -84,6 +92,11 @@ void ModeloElegido(Programa& p);
 // waits; then the read command goes out again, unframed, under the watchdog. Only a read in
 // progress retries (false otherwise: nothing was sent).
 bool ReintentoDeLectura(Programa& p, const std::string& aviso, const std::string& estado);
+// A replay decodes a kept image into the panel as the model it came from (the caller sets the
+// model code between these two). One that decodes nothing (a damaged image, a mask of another
+// length) leaves the model shown known, as a failed read does.
+void EmpiezaRepeticion(Programa& p);
+void TerminaRepeticion(Programa& p);
 // A decoder has the whole image: the watchdog stops, the reception closes, the read ends.
 void LecturaCompleta(Programa& p);
 // A read (or any operation) that failed: the link goes idle with the timers off, a read puts

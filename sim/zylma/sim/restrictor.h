@@ -60,6 +60,9 @@ struct Options {
     uint32_t holdOneMs = 20;      // how long the acknowledgement of a "1" waits for a "P"
     uint32_t answerDelayMs = 20;  // pause between a read command and the image
     uint32_t frameTimeoutMs = 1000;  // a frame silent this long is abandoned
+    // A write's frame 1 waits this long for its data part to begin (the program sends it
+    // 5000 ms after the button); a frame that begins later is a frame of its own.
+    uint32_t dataWaitMs = 6000;
     Comandos comandos = ComandosKit();
     // Members set here replace the model's own hooks (a test can give a layout of its own).
     ModelHooks hooks;
@@ -126,6 +129,7 @@ private:
     uint32_t lastCharMs_ = 0;
     std::string unframed_;  // recent characters outside a frame, for the retry of a read
     bool awaitingData_ = false;
+    uint32_t awaitingSinceMs_ = 0;
 
     std::deque<Pending> pending_;
     uint64_t seq_ = 0;
