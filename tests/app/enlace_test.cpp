@@ -375,7 +375,7 @@ TEST_F(LinkStates, AReplayThatDecodesNothingKeepsTheModelShown) {
     EXPECT_EQ(p().EquipoActual, "Omnivelda");
     EXPECT_EQ(estado(), EstadoEnlace::Libre);
 
-    // One that decodes takes the kept read's model, as the text has it.
+    // One that decodes takes the kept read's model: the panel now shows it.
     p().TramaRecibida = "02450001";
     bar(5);
     EXPECT_EQ(decoded, 1);
