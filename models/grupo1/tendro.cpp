@@ -125,6 +125,10 @@ void LeeEquipoTendro(Programa& p) {
     // Bits the flag bytes have no restriction for are written as 0.
     if (NibblesBanderas(l.banderas) != codec::Posiciones(mapa, kPosBanderas, kPosBanderas + 3))
         MarcaCambioAlEscribir(p, "Restricciones");
+    // Byte 9 is written as "FF" whatever the device holds there. A replay of the last write
+    // shows the "66" its recorded image carries, which is not what the device got, so only a
+    // live read can tell that the device holds something else.
+    if (p.LecturaEnVivo == 1 && codec::Posiciones(mapa, 15, 16) != "FF") MarcaCambioAlEscribir(p, "Relleno");
     CierraLectura(p, kPanel, 2);
 }
 

@@ -49,7 +49,8 @@ std::string tendroRemote(std::string& image, std::string_view command) {
 std::string tendroDefaultImage(const codec::ModeloTrama& m, int version) {
     std::string mapa = genericDefaultImage(m, version);
     mapa.replace(10, 4, "1234");
-    mapa.replace(14, 2, "66");
+    // Byte 9 as the tool leaves it: every write puts "FF" there.
+    mapa.replace(14, 2, "FF");
     mapa.replace(16, 6, "00006E");
     codec::RecalculaSumas(mapa, m);
     return mapa;
