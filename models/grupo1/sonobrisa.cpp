@@ -314,11 +314,17 @@ void LeeEquipoSonobrisa(Programa& p) {
             break;
         }
         for (std::size_t i = 0; valido && i < f.caracteres; ++i) {
-            if ((f.campo == Campo::Aut || f.campo == Campo::Clave) && i == 2) continue;
             const std::size_t pos = f.posicion + 2 * i;  // map position of the byte
             const std::string crudo(codec::Posiciones(p.MapaLectura, pos, pos + 1));
             const std::size_t d = pos - kCampos[0].posicion;  // the same byte in the data part
-            valido = d + 2 <= escrito.size() && MismoEnEquipo(escrito.substr(d, 2), crudo);
+            const bool igual = d + 2 <= escrito.size() && MismoEnEquipo(escrito.substr(d, 2), crudo);
+            if ((f.campo == Campo::Aut || f.campo == Campo::Clave) && i == 2) {
+                // The box always shows the write's own "*" there: a device holding anything
+                // else is told that the write will change it.
+                if (!igual) MarcaCambioAlEscribir(p, nombre + " (tercer carácter)");
+                continue;
+            }
+            valido = igual;
         }
         MarcaSi(!valido, p, caja, -1, nombre);
     }

@@ -355,7 +355,8 @@ namespace {
 
 // A place the write fixes that the device holds otherwise: the read says the write will change
 // it, and the write still goes out. The "F" after a Travesolin's key (map 210); a Plurimandelo
-// flag nibble's value-8 bit (map 27), which no box holds; the Téndro's byte 9.
+// flag nibble's value-8 bit (map 27), which no box holds; the Téndro's byte 9; the Sonobrisa
+// key's third character.
 TEST_F(Rechazo, AFixedPlaceTheDeviceHoldsOtherwiseIsNamedAndTheWriteGoes) {
     const std::pair<Caso, const char*> casos[] = {
         {{"0:", 5, "Fenzo", "30", {{205, "123450"}, {11, "12345F"}}, "ZylTexResCla", -1, "12345", "", ""},
@@ -364,6 +365,9 @@ TEST_F(Rechazo, AFixedPlaceTheDeviceHoldsOtherwiseIsNamedAndTheWriteGoes) {
         // A Téndro's byte 9 (map 15-16) goes out as "FF"; a device holding the "66" of the
         // recorded programming image is told.
         {{"00", 2, "Tendro", "30", {{15, "66"}}, "ZylTexResCla", -1, "1234", "", ""}, "Relleno"},
+        // A Sonobrisa key's third byte (map 25-26) is the write's own "*"; a device holding the
+        // digit 1 there still shows "*" in the box and is told.
+        {{"04", 1, "Sonobrisa", "12", {{25, "01"}}, "ZylTexResCla", -1, "12*34", "", ""}, "Clave (tercer carácter)"},
     };
     for (const auto& [c, nombre] : casos) {
         SCOPED_TRACE(c.modelo);
