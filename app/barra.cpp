@@ -26,8 +26,18 @@ bool faltaEnTabla(Programa& p, const std::string& comando, const char* entrada) 
     return true;
 }
 
+// What a command refused for a value the last read could not give back as it stands says.
+std::string motivoNoEscribible(const std::string& campo) {
+    return MotivoCampo(campo, "el valor leído del equipo no se puede enviar tal como está; escriba uno");
+}
+
 void comandoConClave(Programa& p, const std::string& comando, const char* entrada) {
     if (EscrituraOcupada(p, std::string("\"") + entrada + "\"") || faltaEnTabla(p, comando, entrada)) return;
+    // The key goes out with the command: a key the last read could not give back goes nowhere.
+    if (const auto campo = CampoNoEscribibleDeComando(p, "ZylTexResCla", -1)) {
+        RehusaEnvio(p, motivoNoEscribible(*campo));
+        return;
+    }
     p.CadenaComando = comando + p.pri().ZylTexResCla->text();
     p.IndiceEnvio = 1;
     ProgramaComando(p);
@@ -134,7 +144,7 @@ bool IniciaEnvio(Programa& p) {
     if (p.EnvioConEscritura) {
         // A value the last read could not give back as it stands goes in no command.
         if (const auto campo = CampoNoEscribibleDeComando(p, p.ControlComando, p.ElementoComando)) {
-            RehusaEnvio(p, MotivoCampo(*campo, "el valor leído del equipo no se puede enviar tal como está; escriba uno"));
+            RehusaEnvio(p, motivoNoEscribible(*campo));
             return false;
         }
         const ModeloEquipo* m = modeloActual(p);

@@ -1,6 +1,7 @@
 #include "zylma/app/cambio_clave.h"
 
 #include "zylma/app/barra.h"
+#include "zylma/app/ida_vuelta.h"
 #include "zylma/app/programa.h"
 #include "zylma/app/rechazos.h"
 #include "zylma/app/validadores.h"
@@ -54,6 +55,12 @@ void ZylForCamCla::envia() {
     }
     // Nothing changes while a write is still going out; the window stays for a later try.
     if (EscrituraOcupada(p_)) return;
+    // The change carries the key the device has now: one the last read could not give back as
+    // it stands (an unprogrammed device's, shown empty) goes nowhere until the user types it.
+    if (const auto campo = CampoNoEscribibleDeComando(p_, "ZylTexResCla", -1)) {
+        RehusaEnvio(p_, MotivoCampo(*campo, "el valor leído del equipo no se puede enviar tal como está; escriba uno"));
+        return;
+    }
     // Another trigger may have run while this window stood open.
     p_.NumeroComando = "10";
     p_.EnviaImagen = "0";

@@ -6,6 +6,7 @@
 #include "zylma/app/barra.h"
 #include "zylma/app/ida_vuelta.h"
 #include "zylma/app/rechazos.h"
+#include "zylma/app/cambio_clave.h"
 #include "zylma/sim/restrictor.h"
 
 using namespace zylma;
@@ -184,6 +185,61 @@ TEST_F(Rechazo, ARemoteCommandCarryingAMarkedFieldIsRefused) {
     h->host.popupChoices.push_back("mnuEnviar");
     w().ZylChkRes[0]->userPress(forms::MouseButton::Right);
     EXPECT_NE(sent().find("4321"), std::string::npos);
+}
+
+// "&Colgar", "&Verificar" and the key-change window carry the device key too: with the key of an
+// unprogrammed Téndro (shown empty) or a Sonobrisa key "56*FF" (shown "56*") each is refused
+// with one message naming the key, and nothing goes out; once the user types the key, they go.
+TEST_F(Rechazo, TheCommandBarAndTheKeyChangeCarryTheMarkedKeyAndAreRefused) {
+    const struct {
+        const Caso& caso;
+        const char* tecleo;  // the device key the user types
+    } modelos[] = {{kCasos[0], "4321"}, {kCasos[5], "56*78"}};
+    const struct {
+        const char* gesto;
+        std::function<void(Rechazo&)> hace;
+        const char* sale;  // found on the wire once the key is typed ("" for the key change:
+                           // the new key, as each model spells it)
+    } gestos[] = {
+        {"&Colgar", [](Rechazo& f) { f.w().comando(1).userClick(); }, "COLf"},
+        {"&Verificar", [](Rechazo& f) { f.w().comando(2).userClick(); }, "VERf"},
+        {"key change",
+         [](Rechazo& f) {
+             f.w().ZylTexResCla->userDblClick();
+             app::ZylForCamCla& v = f.p().ventana<app::ZylForCamCla>();
+             v.ZylTextCanCka->setText("");
+             v.ZylTextCanCka->userType(f.p().CodigoEquipo == "04" ? "98*76" : "9876");
+             v.zylCmbCamCla->userClick();
+         },
+         ""},
+    };
+    for (const auto& m : modelos) {
+        for (const auto& g : gestos) {
+            SCOPED_TRACE(std::string(m.caso.modelo) + " " + g.gesto);
+            h.reset();
+            prepara(m.caso);
+            p().ComandoColgado = "COLf";
+            p().ComandoVerificar = "VERf";
+            h->host.messages.clear();
+            wire().clear();
+            g.hace(*this);
+            ASSERT_EQ(h->host.messages.size(), 1u) << h->host.lastMessage();
+            EXPECT_EQ(h->host.messages[0].title, "ZYLMA");
+            EXPECT_NE(h->host.lastMessage().find("\"Clave\""), std::string::npos) << h->host.lastMessage();
+            EXPECT_EQ(sent(), "");
+            // The key typed by the user: the same gesture goes out with it.
+            if (auto* v = p().ventanaSiExiste<app::ZylForCamCla>(); v && v->loaded()) v->unload();
+            w().ZylTexResCla->setText("");
+            w().ZylTexResCla->userType(m.tecleo);
+            h->host.messages.clear();
+            g.hace(*this);
+            EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
+            const std::string fuera = sent();
+            // A Sonobrisa command goes one character a place: "9,8,*,7,6".
+            const std::string sale = *g.sale ? g.sale : p().CodigoEquipo == "04" ? "9,8,*,7,6" : "9876";
+            EXPECT_NE(fuera.find(sale), std::string::npos) << fuera;
+        }
+    }
 }
 
 }  // namespace
