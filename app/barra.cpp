@@ -168,7 +168,9 @@ bool IniciaEnvio(Programa& p) {
         w.ZylTexEst->setText("Escribiendo");
         LimpiaMonitor(p);
         p.IndiceEnvio = 1;
-        const bool conImagen = armaImagen(p, false, true);
+        // An image whose header cannot carry the firmware as typed would be recorded as another
+        // version's (a replay would then show another variant): the command goes without it.
+        const bool conImagen = armaImagen(p, false, true) && FirmwareValido(FirmwareDeEnvio(p));
         if (conImagen) registraUltimoEnvio(p);
         else p.ImagenEnvio.clear();
         p.CadenaComando.clear();

@@ -409,6 +409,32 @@ TEST_F(AntesDeLeer, ARefusedKeyChangeLeavesTheLastTransmissionAsItWas) {
 
 namespace {
 
+// A remote command does not carry the firmware, so it goes out with a firmware text the header
+// cannot carry ("3a": no decimal number); but the image recorded with it would carry version
+// "00", and "&Ult.Envío" would turn a Travesolin into a Kalmoro whose 194-character write the
+// guard lets through. The record stays as the last write left it.
+TEST_F(Rechazo, ACommandWithAFirmwareTheHeaderCannotCarryLeavesTheRecord) {
+    const Caso casos[] = {
+        {"0:", 5, "Fenzo", "30", {}, "ZylTexResCla", -1, "12345", "", ""},
+        {"00", 2, "Tendro", "30", {}, "ZylTexResCla", -1, "1234", "", ""},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.modelo);
+        h.reset();
+        prepara(c);
+        const std::string ruta = records::pathUltEnvio(folder.path());
+        const std::string antes = bytesDe(ruta);
+        w().ZylTexResFirm->setText("3a");
+        h->host.messages.clear();
+        h->host.popupChoices.push_back("mnuEnviar");
+        w().ZylChkRes[0]->userPress(forms::MouseButton::Right);
+        EXPECT_TRUE(h->host.messages.empty()) << h->host.lastMessage();
+        // Restriction 1 by command: "#1" on the Téndro, "#5" on the Fenzo, with the key.
+        EXPECT_NE(sent().find(std::string(c.modelo) == "00" ? "#1,1234," : "#5,12345,"), std::string::npos);
+        EXPECT_TRUE(bytesDe(ruta) == antes) << "the last-transmission record was rewritten";
+    }
+}
+
 // A place the write fixes that the device holds otherwise: the read says the write will change
 // it, and the write still goes out. The "F" after a Travesolin's key (map 210); a Plurimandelo
 // flag nibble's value-8 bit (map 27), which no box holds; the Téndro's byte 9; the Sonobrisa
