@@ -5,7 +5,6 @@
 #include "zylma/app/programa.h"
 #include "zylma/app/zyl_for_pri.h"
 
-#include <vector>
 
 namespace zylma::app {
 
@@ -45,13 +44,6 @@ std::string NombreComando(const Programa& p, const std::string& texto) {
 void MarcaComandoPC(Programa& p) {
     ZylForPri& w = p.pri();
     const std::string original = p.CadenaComando;
-    if (p.MarcandoModem) {
-        // The older library build runs the program's events while it waits, and the library's
-        // box does too: the modem is busy with the first call, so this one is not dialled.
-        // Told once the call has ended, so the message does not stall that call's wait.
-        p.RechazadosDuranteMarcado.push_back(NombreComando(p, original));
-        return;
-    }
     p.CadenaAuxiliar = original;
     const std::string partido = PartirParaMarcar(p.CadenaAuxiliar);
     const std::optional<std::string> marcar = TextoParaMarcar(partido);
@@ -68,16 +60,9 @@ void MarcaComandoPC(Programa& p) {
     // The call blocks the window for as long as the dial takes: say so before it starts.
     w.ZylTexEst->setText("Marcando");
     p.host().refresh(w);
-    p.MarcandoModem = true;
     if (p.alMarcarModem) p.alMarcarModem();
     else MarcaPorModem(p);
-    p.MarcandoModem = false;
     w.ZylTexEst->setText("Zylma");
-    std::vector<std::string> rechazados;
-    rechazados.swap(p.RechazadosDuranteMarcado);
-    for (const auto& nombre : rechazados)
-        p.mensaje("El comando " + nombre + " no se envió: el módem estaba marcando otro comando. Envíelo de nuevo.",
-                  forms::vbExclamation);
 }
 
 }  // namespace zylma::app

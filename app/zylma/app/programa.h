@@ -119,10 +119,6 @@ public:
     std::string CaracterRecibido;
     std::string CadenaComando;
     std::string CadenaAuxiliar, CadenaAuxiliar2;
-    // "PC": a modem call is running (its wait or its box may run other events), and the
-    // commands turned away meanwhile, told once it has ended.
-    bool MarcandoModem = false;
-    std::vector<std::string> RechazadosDuranteMarcado;
 
     // Images.
     std::string ImagenEnvio, TramaEnvio, MascaraEnvio, TramaRecibida, MapaLectura, UltimaLectura;
