@@ -262,6 +262,12 @@ void UltimoLeido(Programa& p) {
     // A replay decodes into the panel and may change the model: never under a read, a write
     // or a command.
     if (EscrituraOcupada(p)) return;
+    if (p.TramaRecibida.empty()) {
+        // No read has come in yet: nothing to put back, and a click that did nothing would say
+        // nothing either.
+        p.mensaje("No existe Ultima Lectura");
+        return;
+    }
     EmpiezaRepeticion(p);
     p.LecturaEnVivo = 0;
     p.MapaLectura = p.UltimaLectura;

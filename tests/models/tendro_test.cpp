@@ -433,6 +433,15 @@ TEST_F(Tendro, ReplaysDecodeWithoutSendingAnything) {
     w().comando(6).userClick();
     EXPECT_EQ(h->host.lastMessage(), "No existe Ultimo Envio");
 
+    // Nothing read yet: "Ult.&Leído" has nothing to put back, and says so rather than do nothing.
+    h->host.messages.clear();
+    const std::string clave = w().ZylTexResCla->text();
+    w().comando(5).userClick();
+    ASSERT_EQ(h->host.messages.size(), 1u);
+    EXPECT_EQ(h->host.lastMessage(), "No existe Ultima Lectura");
+    EXPECT_EQ(w().ZylTexResCla->text(), clave);
+    EXPECT_EQ(wire(), "");
+
     w().comando(3).userClick();
     acknowledgeAll();
     h->port->arrive(goodAnswer());
