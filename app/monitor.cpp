@@ -90,7 +90,8 @@ ZylForMonitor::ZylForMonitor(Programa& p) : Form(p.host(), "ZylForMonitor"), p_(
         // A free command must not cut into what the link is doing either.
         if (EscrituraOcupada(p_)) return;
         const std::string texto = Recorta(ZylTexMon[7]->text());
-        if (!ZylTexMon[7]->text().empty() && ZylComMon->text() != "Comandos") {
+        // Judged trimmed: a box of blanks only has nothing to send, and an empty frame is none.
+        if (!texto.empty() && ZylComMon->text() != "Comandos") {
             // A free command: no "f" added; the watchdog watches its frame like any other.
             EmpiezaComandoLibre(p_, texto);
         } else {

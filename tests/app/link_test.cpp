@@ -248,8 +248,12 @@ TEST_F(Monitor, CommandWithNothingToSendSaysSo) {
     m().ZylComMon->setText("Libre");
     m().ZylTexMon[7]->setText("");
     m().ZylCmdMon[4]->userClick();
-    EXPECT_EQ(h->host.countMessages(" No existe Comando"), 2);
+    // Blanks only: trimmed there is nothing to send, so an empty frame must not go out.
+    m().ZylTexMon[7]->setText("   ");
+    m().ZylCmdMon[4]->userClick();
+    EXPECT_EQ(h->host.countMessages(" No existe Comando"), 3);
     EXPECT_EQ(wire(), "");
+    EXPECT_EQ(p().enlace.estado, EstadoEnlace::Libre);
 }
 
 TEST_F(Monitor, SaveRewritesItsOwnNameWhateverTheLastLookUpFound) {
