@@ -3,6 +3,8 @@
 #include "gui_fixture.h"
 #include "zylma/app/monitor.h"
 #include "zylma/app/zyl_for_pri.h"
+#include "zylma/codec/imagen.h"
+#include "zylma/sim/restrictor.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -69,6 +71,44 @@ TEST_F(ComandosGui, AnEmptyTimeIsRefusedWithAMessageAndNothingOnTheLine) {
     g.line->stop();
     EXPECT_EQ(g.line->device().frames().size(), tramas);
     g.foto(w, "omnivelda-empty-time-refused.png");
+}
+
+
+// An unprogrammed Téndro (its key "FFFF", map 11-14): "&Verificar" carries the key, so after the
+// read's message it is refused with one box naming "Clave", and the device gets nothing.
+TEST_F(ComandosGui, VerifyWithTheKeyOfAnUnprogrammedDeviceIsRefused) {
+    g.instala();
+    sim::Options o;
+    o.model = "00";
+    std::string error;
+    const std::string fabrica = sim::Restrictor::create(o, error)->image();
+    std::string mapa = fabrica;
+    mapa.replace(10, 4, "FFFF");
+    codec::RecalculaSumas(mapa, *codec::BuscaModelo("00"));
+    o.hooks.defaultImage = [mapa](const codec::ModeloTrama&, int) { return mapa; };
+    g.line = std::make_unique<zylma::testing::SimLine>(o);
+    ::setenv("ZYLMA_COM1", g.line->path().c_str(), 1);
+    g.principal();
+    app::ZylForPri& w = g.p->pri();
+    g.clic(*w.ZylCmd[2]);  // "Téndro"
+    const std::size_t antes = g.cajas.size();
+    g.clic(w.comando(3));  // "&Leer"
+    ASSERT_TRUE(g.espera([&] { return g.cajas.size() > antes && w.ZylTexEst->text() == "Zylma"; }));
+    EXPECT_NE(g.cajas.back().texto.find("\"Clave\""), std::string::npos) << g.cajas.back().texto;
+    EXPECT_EQ(w.ZylTexResCla->text(), "");
+
+    QTest::qWait(300);
+    g.line->stop();
+    const std::size_t tramas = g.line->device().frames().size();
+    g.line->start();
+    const std::size_t cajas = g.cajas.size();
+    g.clic(w.comando(2));  // "&Verificar"
+    ASSERT_EQ(g.cajas.size(), cajas + 1);
+    EXPECT_EQ(g.cajas.back().titulo, "ZYLMA");
+    EXPECT_NE(g.cajas.back().texto.find("\"Clave\""), std::string::npos) << g.cajas.back().texto;
+    QTest::qWait(5500);
+    g.line->stop();
+    EXPECT_EQ(g.line->device().frames().size(), tramas);
 }
 
 }  // namespace
