@@ -190,6 +190,11 @@ bool Binding::key(QObject*, QKeyEvent* ke) {
     return false;
 }
 
+bool ClickBinding::leftRelease(QMouseEvent* me) {
+    if (widget_->rect().contains(me->position().toPoint())) control_->userClick();
+    return true;
+}
+
 bool Binding::mouse(QEvent* e) {
     auto* me = static_cast<QMouseEvent*>(e);
     Control& c = *control_;

@@ -10,22 +10,13 @@ using forms::Frame;
 
 namespace {
 
-class FrameBinding : public Binding {
+class FrameBinding : public ClickBinding {
 public:
-    FrameBinding(QtHost& h, Frame& f, QGroupBox* w) : Binding(h, f, w) {}
+    FrameBinding(QtHost& h, Frame& f, QGroupBox* w) : ClickBinding(h, f, w) {}
 
 protected:
     void syncCaption() override { static_cast<QGroupBox*>(widget_.data())->setTitle(toQt(control_->caption())); }
 
-    bool leftPress(int) override { return true; }
-    bool leftRelease(QMouseEvent* me) override {
-        if (widget_->rect().contains(me->position().toPoint())) control_->userClick();
-        return true;
-    }
-    bool leftDoubleClick() override {
-        control_->userDblClick();
-        return true;
-    }
 };
 
 }  // namespace

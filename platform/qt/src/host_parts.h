@@ -121,6 +121,22 @@ protected:
     bool leftDown_ = false;
 };
 
+// A control that takes a click and a double-click of its own (a label, a frame). Its press is
+// taken here, so it does not travel on to the frame around it; a release counts as a click
+// only over the control.
+class ClickBinding : public Binding {
+public:
+    using Binding::Binding;
+
+protected:
+    bool leftPress(int) override { return true; }
+    bool leftRelease(QMouseEvent* me) override;
+    bool leftDoubleClick() override {
+        control_->userDblClick();
+        return true;
+    }
+};
+
 // One maker per control kind: builds the widget under `parent` and its binding.
 Binding* bindTextBox(QtHost& h, forms::TextBox& c, QWidget* parent);
 Binding* bindComboBox(QtHost& h, forms::ComboBox& c, QWidget* parent);

@@ -17,9 +17,9 @@ using namespace parts;
 
 namespace {
 
-class LabelBinding : public Binding {
+class LabelBinding : public ClickBinding {
 public:
-    LabelBinding(QtHost& h, Label& l, QLabel* w) : Binding(h, l, w) {}
+    LabelBinding(QtHost& h, Label& l, QLabel* w) : ClickBinding(h, l, w) {}
 
     void formBuilt() override {
         // The label leads to the first control after it that can take the focus.
@@ -71,16 +71,6 @@ protected:
         }
     }
 
-    // Taken here: a label's press would otherwise travel on to the frame around it.
-    bool leftPress(int) override { return true; }
-    bool leftRelease(QMouseEvent* me) override {
-        if (widget_->rect().contains(me->position().toPoint())) control_->userClick();
-        return true;
-    }
-    bool leftDoubleClick() override {
-        control_->userDblClick();
-        return true;
-    }
 };
 
 }  // namespace
