@@ -1,6 +1,7 @@
 #include "gui_fixture.h"
 
 #include "qt_test_app.h"
+#include "zylma/admin/acceso.h"
 #include "zylma/admin/arranque.h"
 #include "zylma/admin/editores.h"
 #include "zylma/app/zyl_for_pri.h"
@@ -164,6 +165,15 @@ void Gui::principal() {
     admin::InstalaEditores(*p, p->pri());
     p->pri().show();
     activa(p->pri());
+}
+
+admin::ZylFrmSelPort* Gui::entraComoIngeniero() {
+    auto& login = p->ventana<admin::ZylFrmLogin>();
+    activa(login);
+    teclas(w(*login.txtUserName), "Ingenieria");
+    teclas(w(*login.txtPassword), "Trufa");
+    tecla(w(*login.txtPassword), Qt::Key_Return);
+    return p->ventanaSiExiste<admin::ZylFrmSelPort>();
 }
 
 QWidget* Gui::w(const forms::Control& c) const {

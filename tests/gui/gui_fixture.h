@@ -23,6 +23,10 @@ class QMenu;
 class QMessageBox;
 class QTimer;
 
+namespace zylma::admin {
+class ZylFrmSelPort;
+}
+
 namespace zylma::testing {
 
 // A message box as it was drawn, and the button the user pressed on it.
@@ -58,6 +62,9 @@ struct Gui {
     // Straight to the main window as the engineering user on port 1 (for tests about the main
     // window itself).
     void principal();
+    // On the drawn login: the engineering user's name and password typed, then Enter. The port
+    // choice that follows, or nullptr when none opened.
+    admin::ZylFrmSelPort* entraComoIngeniero();
 
     QWidget* w(const forms::Control& c) const;
     QWidget* ventana(const forms::Form& f) const;

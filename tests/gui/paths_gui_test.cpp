@@ -199,12 +199,7 @@ TEST(Closing, EscapeAndTheCloseBoxOfEachWindow) {
         {"the port window's close box",
          [](Gui& g) {
              g.arranca();
-             auto& login = g.p->ventana<admin::ZylFrmLogin>();
-             g.activa(login);
-             g.teclas(g.w(*login.txtUserName), "Ingenieria");
-             g.teclas(g.w(*login.txtPassword), "Trufa");
-             g.tecla(g.w(*login.txtPassword), Qt::Key_Return);
-             auto* puerto = g.p->ventanaSiExiste<admin::ZylFrmSelPort>();
+             auto* puerto = g.entraComoIngeniero();
              ASSERT_NE(puerto, nullptr);
              g.ventana(*puerto)->close();
          },

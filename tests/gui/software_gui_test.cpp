@@ -42,12 +42,7 @@ TEST_F(SoftwareGui, OpensOnTheRecordAndRefusesATimeOutOfZeroNamingIt) {
     g.instala();
     g.conectaSimulador();
     g.arranca();
-    auto& login = g.p->ventana<admin::ZylFrmLogin>();
-    g.activa(login);
-    g.teclas(g.w(*login.txtUserName), "Ingenieria");
-    g.teclas(g.w(*login.txtPassword), "Trufa");
-    g.tecla(g.w(*login.txtPassword), Qt::Key_Return);
-    auto* puerto = g.p->ventanaSiExiste<admin::ZylFrmSelPort>();
+    auto* puerto = g.entraComoIngeniero();
     ASSERT_NE(puerto, nullptr);
     ASSERT_TRUE(g.espera([&] { return g.ventana(*puerto) && g.ventana(*puerto)->isVisible(); }));
     g.eligeEnLista(*puerto->ZylCmbNumPort, "1");
